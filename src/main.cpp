@@ -1,0 +1,49 @@
+#include "app/StartOptions.h"
+#include "platform/QtPlatform.h"
+#include "viewer/DownloadUrl.h"
+#include "windows/formpagiscopo.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    // Decide before any window system is touched: --help and bad options must work without a display.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    const QByteArray environmentServer = qgetenv("PAGISCOPO_SERVER");
+    const StartOptions options = parseStartOptions(
+        arguments, qEnvironmentVariableIsSet("PAGISCOPO_SERVER") ? QString::fromLocal8Bit(environmentServer) : QString());
+    switch (options.action) {
+    case StartOptions::Action::ShowHelp:
+        std::fputs(usageText().toLocal8Bit().constData(), stdout);
+        return 0;
+    case StartOptions::Action::ShowVersion:
+        std::printf("pagiscopo %s\n", PAGISCOPO_VERSION);
+        return 0;
+    case StartOptions::Action::Fail:
+        std::fprintf(stderr, "pagiscopo: %s\n", options.error.toLocal8Bit().constData());
+        return 2;
+    case StartOptions::Action::Run:
+        break;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("pagiscopo"));
+    QApplication::setApplicationVersion(QStringLiteral(PAGISCOPO_VERSION));
+    QtPlatform::installTranslationsAndFonts();
+
+    QString serverBase = options.serverBase;
+    if (serverBase.isEmpty()) {
+        std::fprintf(stderr, "pagiscopo: no teletext server given; use --server URL or PAGISCOPO_SERVER\n");
+        return 2;
+    }
+
+    QtPlatform platform;
+    formpagiscopo window(platform, Downloader::shared(), serverBase);
+    window.show();
+    return app.exec();
+}

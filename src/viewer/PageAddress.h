@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Address of one page image on the teletext server:
+//   base + /pagiscopo/pub/tt4web/<edition>/page-<page>.png            (subpage exactly "1")
+//   base + /pagiscopo/pub/tt4web/<edition>/page-<page>.<subpage>.png  (anything else, even empty)
+// The texts go in as they are, except that anything but letters, digits, '-', '.' and '_' is
+// percent-encoded, so a pasted text cannot step out of the page's path.
+QByteArray pageAddress(const QString &base, const QString &edition, const QString &page, const QString &subpage);
+
+// Percent-encodes everything but A-Z a-z 0-9 - . _ (UTF-8 first).
+QByteArray encodeAddressText(const QString &text);
+
+// Checks a server address given by the user and reduces it to scheme://host[:port]. Only http and
+// https, a host, and no path, query or fragment. On failure returns an empty string and says why.
+QString normaliseServerBase(const QString &text, QString *error);

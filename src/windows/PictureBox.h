@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QFrame>
+#include <QPixmap>
+
+// A sunken box that shows a picture at its own size from the top-left corner inside the border,
+// clipped at the edges: never scaled, never resized to fit.
+class PictureBox : public QFrame
+{
+    Q_OBJECT
+
+public:
+    explicit PictureBox(QWidget *parent = nullptr);
+
+    void setPicture(const QImage &image); // a null image leaves the box blank
+    void clearPicture();
+    bool hasPicture() const { return !m_picture.isNull(); }
+    const QPixmap &picture() const { return m_picture; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QPixmap m_picture;
+};
