@@ -15,8 +15,9 @@ int main(int argc, char *argv[])
         arguments << QString::fromLocal8Bit(argv[i]);
     }
     const QByteArray environmentServer = qgetenv("PAGISCOPO_SERVER");
-    const StartOptions options = parseStartOptions(
-        arguments, qEnvironmentVariableIsSet("PAGISCOPO_SERVER") ? QString::fromLocal8Bit(environmentServer) : QString());
+    const StartOptions options = parseStartOptions(arguments, qEnvironmentVariableIsSet("PAGISCOPO_SERVER")
+                                                                  ? QString::fromLocal8Bit(environmentServer)
+                                                                  : QString());
     switch (options.action) {
     case StartOptions::Action::ShowHelp:
         std::fputs(usageText().toLocal8Bit().constData(), stdout);

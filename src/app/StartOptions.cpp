@@ -2,7 +2,8 @@
 
 #include "viewer/PageAddress.h"
 
-namespace {
+namespace
+{
 
 StartOptions failure(const QString &error)
 {
@@ -58,12 +59,11 @@ StartOptions parseStartOptions(const QStringList &arguments, const QString &envi
 
 QString usageText()
 {
-    return QStringLiteral(
-        "Usage: pagiscopo [--server URL]\n"
-        "Shows the pages of a web teletext service.\n"
-        "\n"
-        "  --server URL   the teletext server, e.g. http://teletext.example:8080\n"
-        "                 (default: $PAGISCOPO_SERVER, else a sample server built into the program)\n"
-        "  --help         show this text\n"
-        "  --version      show the version\n");
+    return QStringLiteral("Usage: pagiscopo [--server URL]\n"
+                          "Shows the pages of a web teletext service.\n"
+                          "\n"
+                          "  --server URL   the teletext server, e.g. http://teletext.example:8080\n"
+                          "                 (default: $PAGISCOPO_SERVER, else a sample server built into the program)\n"
+                          "  --help         show this text\n"
+                          "  --version      show the version\n");
 }

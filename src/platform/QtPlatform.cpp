@@ -14,7 +14,8 @@
 
 Q_LOGGING_CATEGORY(lcPlatform, "pagiscopo.platform")
 
-namespace {
+namespace
+{
 
 QString privateDirTemplate()
 {
@@ -44,8 +45,7 @@ QString displayLineBreaks(QString text)
 
 bool QtPlatform::askYesNo(QWidget *parent, const QString &title, const QString &text)
 {
-    QMessageBox box(QMessageBox::Question, title, displayLineBreaks(text), QMessageBox::Yes | QMessageBox::No,
-                    parent);
+    QMessageBox box(QMessageBox::Question, title, displayLineBreaks(text), QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }

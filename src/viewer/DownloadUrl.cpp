@@ -4,7 +4,8 @@
 
 #include <curl/curl.h>
 
-namespace {
+namespace
+{
 
 struct Transfer {
     QByteArray body;

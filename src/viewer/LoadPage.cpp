@@ -14,7 +14,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
-namespace {
+namespace
+{
 
 constexpr qint64 kFirstAttemptThreshold = 4000;
 constexpr qint64 kSearchThreshold = 2000;

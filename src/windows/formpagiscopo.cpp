@@ -7,8 +7,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-formpagiscopo::formpagiscopo(Platform &platform, Downloader &downloader, const QString &serverBase,
-                             QWidget *parent)
+formpagiscopo::formpagiscopo(Platform &platform, Downloader &downloader, const QString &serverBase, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       m_platform(platform), m_downloader(downloader), m_serverBase(serverBase)
