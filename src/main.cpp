@@ -14,10 +14,7 @@ int main(int argc, char *argv[])
     for (int i = 1; i < argc; ++i) {
         arguments << QString::fromLocal8Bit(argv[i]);
     }
-    const QByteArray environmentServer = qgetenv("PAGISCOPO_SERVER");
-    const StartOptions options = parseStartOptions(arguments, qEnvironmentVariableIsSet("PAGISCOPO_SERVER")
-                                                                  ? QString::fromLocal8Bit(environmentServer)
-                                                                  : QString());
+    const StartOptions options = parseStartOptions(arguments, qEnvironmentVariable("PAGISCOPO_SERVER"));
     switch (options.action) {
     case StartOptions::Action::ShowHelp:
         std::fputs(usageText().toLocal8Bit().constData(), stdout);

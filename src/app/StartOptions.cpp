@@ -43,7 +43,7 @@ StartOptions parseStartOptions(const QStringList &arguments, const QString &envi
             return failure(QStringLiteral("unknown option '%1' (try --help)").arg(argument));
         }
     }
-    if (serverSource.isEmpty() && !environmentServer.isNull()) {
+    if (serverSource.isEmpty() && !environmentServer.isEmpty()) {
         server = environmentServer;
         serverSource = QStringLiteral("PAGISCOPO_SERVER");
     }

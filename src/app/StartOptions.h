@@ -11,7 +11,7 @@ struct StartOptions {
     QString error;      // one line, for Action::Fail
 };
 
-// `arguments` without the program name. `environmentServer` is $PAGISCOPO_SERVER (null when unset).
+// `arguments` without the program name. `environmentServer` is $PAGISCOPO_SERVER; empty counts as unset.
 StartOptions parseStartOptions(const QStringList &arguments, const QString &environmentServer);
 
 QString usageText();

@@ -1,0 +1,270 @@
+#include "HttpFixture.h"
+#include "viewer/DownloadUrl.h"
+
+#include <QTemporaryFile>
+#include <QTest>
+
+#include <httplib.h>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace
+{
+
+// A loopback port that nobody listens on.
+int closedPort()
+{
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(s, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(s, reinterpret_cast<sockaddr *>(&address), &length);
+    ::close(s);
+    return ntohs(address.sin_port);
+}
+
+QByteArray allByteValues()
+{
+    QByteArray bytes;
+    for (int repeat = 0; repeat < 3; ++repeat) {
+        for (int value = 0; value < 256; ++value) {
+            bytes.append(char(value));
+        }
+    }
+    return bytes;
+}
+
+// Waits, with a bound, for the peer to close; returns true if it did.
+bool waitForPeerClose(int socket, std::chrono::seconds bound)
+{
+    timeval timeout{long(bound.count()), 0};
+    ::setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    char c;
+    return ::read(socket, &c, 1) == 0;
+}
+
+} // namespace
+
+class DownloadUrlTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void unreachableHost_returnsNothingAndNoResponse();
+    void bodies_comeBackUnchanged_data();
+    void bodies_comeBackUnchanged();
+    void requestHeaders_userAgentAndNoCompression();
+    void proxyEnvironment_isIgnored();
+    void redirect_isFollowed();
+    void redirectToOtherProtocols_isRefused_data();
+    void redirectToOtherProtocols_isRefused();
+    void redirectLoop_isBounded();
+    void stalledServer_isAbandoned();
+    void endlessBody_isCutOffAtTheCap();
+    void connectionResetMidBody_keepsWhatArrived();
+    void successiveDownloads_shareOneConnection();
+};
+
+void DownloadUrlTest::unreachableHost_returnsNothingAndNoResponse()
+{
+    Downloader downloader;
+    const DownloadResult result =
+        downloader.get(QStringLiteral("http://127.0.0.1:%1/page-100.png").arg(closedPort()).toUtf8());
+    QVERIFY(result.body.isEmpty());
+    QVERIFY(!result.responded);
+
+    const DownloadResult badName = downloader.get("http://no-such-host.invalid/page-100.png");
+    QVERIFY(badName.body.isEmpty());
+    QVERIFY(!badName.responded);
+}
+
+void DownloadUrlTest::bodies_comeBackUnchanged_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<int>("status");
+    QTest::newRow("404 with a short page") << HttpFixture::notFoundBody() << 404;
+    QTest::newRow("exactly one 128-byte chunk") << QByteArray(128, 'a') << 200;
+    QTest::newRow("fewer than 128 bytes") << QByteArrayLiteral("tiny") << 200;
+    QTest::newRow("129 bytes") << QByteArray(129, 'b') << 200;
+    QTest::newRow("empty") << QByteArray() << 200;
+    QTest::newRow("every byte value") << allByteValues() << 200;
+    QTest::newRow("500 with a body") << QByteArrayLiteral("server error") << 500;
+}
+
+void DownloadUrlTest::bodies_comeBackUnchanged()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(int, status);
+    HttpFixture server;
+    server.serve(QStringLiteral("/x.png"), body, status);
+    Downloader downloader;
+    const DownloadResult result = downloader.get(server.url(QStringLiteral("/x.png")));
+    QCOMPARE(result.body, body);
+    QVERIFY(result.responded);
+}
+
+void DownloadUrlTest::requestHeaders_userAgentAndNoCompression()
+{
+    HttpFixture server;
+    server.serve(QStringLiteral("/p.png"), QByteArrayLiteral("body"));
+    Downloader downloader;
+    downloader.get(server.url(QStringLiteral("/p.png")));
+    const auto requests = server.requests();
+    QCOMPARE(requests.size(), 1);
+    QCOMPARE(requests.first().userAgent, QByteArrayLiteral("VB_APP"));
+    QVERIFY2(!requests.first().hadAcceptEncoding, requests.first().acceptEncoding.constData());
+}
+
+void DownloadUrlTest::proxyEnvironment_isIgnored()
+{
+    HttpFixture server;
+    server.serve(QStringLiteral("/p.png"), QByteArrayLiteral("direct"));
+    const QByteArray deadProxy = QStringLiteral("http://127.0.0.1:%1").arg(closedPort()).toUtf8();
+    qputenv("http_proxy", deadProxy);
+    qputenv("HTTP_PROXY", deadProxy);
+    qputenv("ALL_PROXY", deadProxy);
+    Downloader downloader;
+    const DownloadResult result = downloader.get(server.url(QStringLiteral("/p.png")));
+    qunsetenv("http_proxy");
+    qunsetenv("HTTP_PROXY");
+    qunsetenv("ALL_PROXY");
+    QCOMPARE(result.body, QByteArrayLiteral("direct"));
+}
+
+void DownloadUrlTest::redirect_isFollowed()
+{
+    HttpFixture server;
+    server.handle(QStringLiteral("/old.png"),
+                  [](const httplib::Request &, httplib::Response &response) { response.set_redirect("/new.png"); });
+    server.serve(QStringLiteral("/new.png"), QByteArrayLiteral("moved here"));
+    Downloader downloader;
+    QCOMPARE(downloader.get(server.url(QStringLiteral("/old.png"))).body, QByteArrayLiteral("moved here"));
+    QCOMPARE(server.requestedPaths(), QStringList({QStringLiteral("/old.png"), QStringLiteral("/new.png")}));
+}
+
+void DownloadUrlTest::redirectToOtherProtocols_isRefused_data()
+{
+    QTest::addColumn<QString>("scheme");
+    QTest::newRow("ftp") << QStringLiteral("ftp");
+    QTest::newRow("file") << QStringLiteral("file");
+}
+
+void DownloadUrlTest::redirectToOtherProtocols_isRefused()
+{
+    QFETCH(QString, scheme);
+    // Something listening where an ftp redirect would go, to see whether anybody comes.
+    std::atomic<int> visits{0};
+    RawTcpServer trap([&visits](int socket) {
+        ++visits;
+        ::close(socket);
+    });
+    QTemporaryFile secret;
+    QVERIFY(secret.open());
+    secret.write("secret-content");
+    secret.flush();
+
+    const std::string target = scheme == QLatin1String("ftp") ? "ftp://127.0.0.1:" + std::to_string(trap.port()) + "/x"
+                                                              : "file://" + secret.fileName().toStdString();
+    HttpFixture server;
+    server.handle(QStringLiteral("/r.png"),
+                  [target](const httplib::Request &, httplib::Response &response) { response.set_redirect(target); });
+    Downloader downloader;
+    const DownloadResult result = downloader.get(server.url(QStringLiteral("/r.png")));
+    QVERIFY(!result.body.contains("secret-content"));
+    QCOMPARE(visits.load(), 0);
+}
+
+void DownloadUrlTest::redirectLoop_isBounded()
+{
+    HttpFixture server;
+    server.handle(QStringLiteral("/loop.png"),
+                  [](const httplib::Request &, httplib::Response &response) { response.set_redirect("/loop.png"); });
+    DownloadLimits limits;
+    Downloader downloader(limits);
+    const DownloadResult result = downloader.get(server.url(QStringLiteral("/loop.png")));
+    QVERIFY(result.responded);
+    QCOMPARE(server.requests().size(), int(limits.maxRedirects) + 1);
+}
+
+void DownloadUrlTest::stalledServer_isAbandoned()
+{
+    // Sends the head and a little of the body, then nothing; waits (bounded) until the client gives up.
+    std::atomic<bool> clientGaveUp{false};
+    RawTcpServer server([&clientGaveUp](int socket) {
+        readRequestHead(socket);
+        const QByteArray head = "HTTP/1.1 200 OK\r\nContent-Length: 10000\r\n\r\n" + QByteArray(100, 's');
+        ::write(socket, head.constData(), size_t(head.size()));
+        clientGaveUp = waitForPeerClose(socket, 60s);
+        ::close(socket);
+    });
+    DownloadLimits limits;
+    limits.stallTimeout = 1s;
+    Downloader downloader(limits);
+    const DownloadResult result = downloader.get(server.url(QStringLiteral("/slow.png")));
+    QCOMPARE(result.body, QByteArray(100, 's'));
+    QTRY_VERIFY_WITH_TIMEOUT(clientGaveUp.load(), 10000);
+}
+
+void DownloadUrlTest::endlessBody_isCutOffAtTheCap()
+{
+    HttpFixture server;
+    std::atomic<qint64> sent{0};
+    server.handle(QStringLiteral("/endless.png"), [&sent](const httplib::Request &, httplib::Response &response) {
+        response.set_chunked_content_provider("image/png", [&sent](size_t, httplib::DataSink &sink) {
+            static const std::string block(64 * 1024, 'e');
+            if (!sink.write(block.data(), block.size())) {
+                return false;
+            }
+            sent += qint64(block.size());
+            return sent < qint64(1) << 30; // a gibibyte: far past any cap, but not forever
+        });
+    });
+    Downloader downloader; // the program's own limits
+    const DownloadResult result = downloader.get(server.url(QStringLiteral("/endless.png")));
+    QVERIFY(result.body.isEmpty());
+    QVERIFY(result.responded);
+    QVERIFY2(sent < qint64(64) * 1024 * 1024, "the client kept reading long after the cap");
+}
+
+void DownloadUrlTest::connectionResetMidBody_keepsWhatArrived()
+{
+    RawTcpServer server([](int socket) {
+        readRequestHead(socket);
+        const QByteArray head = "HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n" + QByteArray(3000, 'r');
+        ::write(socket, head.constData(), size_t(head.size()));
+        resetConnection(socket);
+    });
+    Downloader downloader;
+    const DownloadResult result = downloader.get(server.url(QStringLiteral("/cut.png")));
+    QVERIFY(result.responded);
+    QVERIFY(result.body.size() <= 3000);
+    QVERIFY(QByteArray(3000, 'r').startsWith(result.body));
+}
+
+void DownloadUrlTest::successiveDownloads_shareOneConnection()
+{
+    HttpFixture server;
+    server.serve(QStringLiteral("/a.png"), QByteArrayLiteral("a"));
+    server.serve(QStringLiteral("/b.png"), QByteArrayLiteral("b"));
+    Downloader downloader;
+    QCOMPARE(downloader.get(server.url(QStringLiteral("/a.png"))).body, QByteArrayLiteral("a"));
+    QCOMPARE(downloader.get(server.url(QStringLiteral("/b.png"))).body, QByteArrayLiteral("b"));
+    QCOMPARE(downloader.get(server.url(QStringLiteral("/missing.png"))).body, HttpFixture::notFoundBody());
+    const auto requests = server.requests();
+    QCOMPARE(requests.size(), 3);
+    QCOMPARE(requests.at(1).remotePort, requests.at(0).remotePort);
+    QCOMPARE(requests.at(2).remotePort, requests.at(0).remotePort);
+}
+
+QTEST_GUILESS_MAIN(DownloadUrlTest)
+#include "tst_downloadurl.moc"

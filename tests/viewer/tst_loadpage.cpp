@@ -1,0 +1,350 @@
+#include "FakePlatform.h"
+#include "HttpFixture.h"
+#include "TestImages.h"
+#include "viewer/DownloadUrl.h"
+#include "windows/PictureBox.h"
+#include "windows/formpagiscopo.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+namespace
+{
+
+QString pagePath(const QString &edition, const QString &page, const QString &subpage = QStringLiteral("1"))
+{
+    return QStringLiteral("/pagiscopo/pub/tt4web/%1/page-%2%3.png")
+        .arg(edition, page, subpage == QLatin1String("1") ? QString() : QLatin1Char('.') + subpage);
+}
+
+QString national(int page)
+{
+    return pagePath(QStringLiteral("Nazionale"), QString::number(page));
+}
+
+const QString kQuestion = QStringLiteral("La pagina del Pagiscopo scelta,non esiste continuare a cercare?\r"
+                                         "(potrebbe richiedere alcuni secondi)");
+
+} // namespace
+
+class LoadPageTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void startup_requestsPage100OnceAndShowsIt();
+    void startup_unreachableServer_asksBeforeShowing();
+    void firstAttempt_sizeThreshold_data();
+    void firstAttempt_sizeThreshold();
+    void search_sizeThreshold_data();
+    void search_sizeThreshold();
+    void missingSubpage_fallsBackToSubpage1WithoutAsking();
+    void emptySubpage_requestsDoubleDotThenFallsBack();
+    void answerNo_keepsPictureAndPageBox();
+    void search_runsDownByDefaultAndUpAfterNext();
+    void search_stopsAtTheEndOfThePageRange();
+    void search_stopsOnEscape();
+    void search_stopsWhenTheServerIsGone();
+    void search_survivesLoadsNestedInItsEvents();
+    void editionChoice_loadsTheSamePageFromTheNewEdition();
+    void editionChoice_missingSubpage_showsSubpage1();
+    void pastedTexts_cannotLeaveThePagePath();
+
+private:
+    formpagiscopo &open();
+    QImage shown() const { return m_window->Picture1->picture().toImage(); }
+    void setPage(const QString &text) { m_window->pagpagiscopo->setText(text); }
+
+    std::unique_ptr<HttpFixture> m_server;
+    std::unique_ptr<FakePlatform> m_platform;
+    std::unique_ptr<Downloader> m_downloader;
+    std::unique_ptr<formpagiscopo> m_window;
+    QByteArray m_page100;
+};
+
+void LoadPageTest::init()
+{
+    m_server = std::make_unique<HttpFixture>();
+    m_platform = std::make_unique<FakePlatform>();
+    m_downloader = std::make_unique<Downloader>();
+    m_page100 = pagePng(100);
+    m_server->serve(national(100), m_page100);
+}
+
+void LoadPageTest::cleanup()
+{
+    // After every load of every test, the page image file is gone.
+    QVERIFY(!QFile::exists(m_platform->pageImagePath()));
+    m_window.reset();
+    m_downloader.reset();
+    m_server.reset();
+    m_platform.reset();
+}
+
+formpagiscopo &LoadPageTest::open()
+{
+    m_window = std::make_unique<formpagiscopo>(*m_platform, *m_downloader, m_server->baseUrl());
+    m_server->clearRequests();
+    return *m_window;
+}
+
+void LoadPageTest::startup_requestsPage100OnceAndShowsIt()
+{
+    m_window = std::make_unique<formpagiscopo>(*m_platform, *m_downloader, m_server->baseUrl());
+    QCOMPARE(m_server->requestedPaths(), QStringList{national(100)});
+    QCOMPARE(m_server->requests().first().userAgent, QByteArrayLiteral("VB_APP"));
+    QCOMPARE(shown(), QImage::fromData(m_page100).convertToFormat(shown().format()));
+    QCOMPARE(m_window->pagpagiscopo->text(), QStringLiteral("100"));
+    QCOMPARE(m_window->numsottopag->currentText(), QStringLiteral("1"));
+    QCOMPARE(m_window->numsottopag->count(), 30);
+    QCOMPARE(m_window->numsottopag->itemText(29), QStringLiteral("30"));
+    QCOMPARE(m_window->Combo1->currentText(), QStringLiteral("Nazionale"));
+    QCOMPARE(m_window->Combo1->count(), 22);
+    QVERIFY(!m_window->searchForward);
+    QVERIFY(m_platform->questions.isEmpty());
+    QVERIFY(!m_window->isVisible()); // everything above happened before the window was shown
+    QVERIFY(!QFile::exists(m_platform->pageImagePath()));
+}
+
+void LoadPageTest::startup_unreachableServer_asksBeforeShowing()
+{
+    m_server.reset(); // nobody listens on that port any more
+    m_server = std::make_unique<HttpFixture>();
+    const QString deadBase = QStringLiteral("http://127.0.0.1:1");
+    m_platform->answers = {true};
+    m_window = std::make_unique<formpagiscopo>(*m_platform, *m_downloader, deadBase);
+    QCOMPARE(m_platform->questions.size(), 1);
+    QVERIFY(!m_window->Picture1->hasPicture());
+    QCOMPARE(m_window->pagpagiscopo->text(), QStringLiteral("100")); // the search gave up at once
+}
+
+void LoadPageTest::firstAttempt_sizeThreshold_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<bool>("found");
+    QTest::newRow("3999 bytes: missing") << 3999 << false;
+    QTest::newRow("4000 bytes: found") << 4000 << true;
+    QTest::newRow("large non-PNG body: found, blank") << 70000 << true;
+}
+
+void LoadPageTest::firstAttempt_sizeThreshold()
+{
+    QFETCH(int, size);
+    QFETCH(bool, found);
+    open();
+    m_server->serve(national(101), junkBytes(size));
+    setPage(QStringLiteral("101"));
+    m_window->LoadPage();
+    QCOMPARE(m_platform->questions.isEmpty(), found);
+    // Found but not a PNG: the box goes blank. Missing and No: the old picture stays.
+    QCOMPARE(m_window->Picture1->hasPicture(), !found);
+    QCOMPARE(m_server->requestedPaths(), QStringList{national(101)});
+}
+
+void LoadPageTest::search_sizeThreshold_data()
+{
+    QTest::addColumn<int>("size149");
+    QTest::addColumn<QString>("stop");
+    QTest::newRow("1999 bytes: missing, goes on") << 1999 << "148";
+    QTest::newRow("2000 bytes: found") << 2000 << "149";
+}
+
+void LoadPageTest::search_sizeThreshold()
+{
+    QFETCH(int, size149);
+    QFETCH(QString, stop);
+    open();
+    m_server->serve(national(149), junkBytes(size149));
+    m_server->serve(national(148), pagePng(148));
+    m_platform->answers = {true};
+    setPage(QStringLiteral("150"));
+    m_window->LoadPage();
+    QCOMPARE(m_window->pagpagiscopo->text(), stop);
+    QCOMPARE(m_platform->questions.size(), 1);
+    QCOMPARE(m_server->requestedPaths().last(), national(stop.toInt()));
+}
+
+void LoadPageTest::missingSubpage_fallsBackToSubpage1WithoutAsking()
+{
+    open();
+    m_window->setSubpageText(QStringLiteral("5"));
+    m_window->LoadPage();
+    QCOMPARE(m_window->subpageText(), QStringLiteral("1"));
+    QVERIFY(m_platform->questions.isEmpty());
+    QCOMPARE(m_server->requestedPaths(),
+             QStringList(
+                 {pagePath(QStringLiteral("Nazionale"), QStringLiteral("100"), QStringLiteral("5")), national(100)}));
+    QCOMPARE(shown(), QImage::fromData(m_page100).convertToFormat(shown().format()));
+}
+
+void LoadPageTest::emptySubpage_requestsDoubleDotThenFallsBack()
+{
+    open();
+    m_window->setSubpageText(QString());
+    m_window->LoadPage();
+    QCOMPARE(m_server->requests().first().target, QByteArrayLiteral("/pagiscopo/pub/tt4web/Nazionale/page-100..png"));
+    QCOMPARE(m_window->subpageText(), QStringLiteral("1"));
+}
+
+void LoadPageTest::answerNo_keepsPictureAndPageBox()
+{
+    open();
+    const QImage before = shown();
+    setPage(QStringLiteral("150"));
+    m_platform->answers = {false};
+    m_window->LoadPage();
+    QCOMPARE(m_platform->questions.size(), 1);
+    QCOMPARE(m_platform->questions.first().title, QStringLiteral("Pagiscopo"));
+    QCOMPARE(m_platform->questions.first().text, kQuestion);
+    QCOMPARE(m_window->pagpagiscopo->text(), QStringLiteral("150"));
+    QCOMPARE(shown(), before);
+    QCOMPARE(m_server->requestedPaths(), QStringList{national(150)});
+}
+
+void LoadPageTest::search_runsDownByDefaultAndUpAfterNext()
+{
+    open();
+    m_server->serve(national(147), pagePng(147));
+    m_server->serve(national(153), pagePng(153));
+    m_platform->answers = {true, true};
+
+    setPage(QStringLiteral("150"));
+    m_window->LoadPage();
+    QCOMPARE(m_server->requestedPaths(), QStringList({national(150), national(149), national(148), national(147)}));
+    QCOMPARE(m_window->pagpagiscopo->text(), QStringLiteral("147"));
+    QCOMPARE(shown(), QImage::fromData(pagePng(147)).convertToFormat(shown().format()));
+
+    m_server->clearRequests();
+    m_window->searchForward = true; // what the next-page command leaves behind
+    setPage(QStringLiteral("150"));
+    m_window->LoadPage();
+    QCOMPARE(m_server->requestedPaths(), QStringList({national(150), national(151), national(152), national(153)}));
+    QCOMPARE(m_window->pagpagiscopo->text(), QStringLiteral("153"));
+}
+
+void LoadPageTest::search_stopsAtTheEndOfThePageRange()
+{
+    open();
+    m_server->remove(national(100));
+    const QImage before = shown();
+    m_platform->answers = {true, true};
+    setPage(QStringLiteral("102"));
+    m_window->LoadPage();
+    QCOMPARE(m_server->requestedPaths(), QStringList({national(102), national(101), national(100)}));
+    QCOMPARE(m_window->pagpagiscopo->text(), QStringLiteral("102"));
+    QCOMPARE(shown(), before);
+
+    m_server->clearRequests();
+    m_window->searchForward = true;
+    setPage(QStringLiteral("998"));
+    m_window->LoadPage();
+    QCOMPARE(m_server->requestedPaths(), QStringList({national(998), national(999)}));
+    QCOMPARE(m_window->pagpagiscopo->text(), QStringLiteral("998"));
+}
+
+void LoadPageTest::search_stopsOnEscape()
+{
+    open();
+    const QImage before = shown();
+    m_platform->answers = {true};
+    // Escape pressed while the first probe runs: it is seen between two probes.
+    m_platform->whileAsking = [this] {
+        QCoreApplication::postEvent(m_window->pagpagiscopo, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
+    };
+    setPage(QStringLiteral("500"));
+    m_window->LoadPage();
+    QCOMPARE(m_server->requestedPaths(), QStringList({national(500), national(499)}));
+    QCOMPARE(m_window->pagpagiscopo->text(), QStringLiteral("500"));
+    QCOMPARE(shown(), before);
+}
+
+void LoadPageTest::search_stopsWhenTheServerIsGone()
+{
+    open();
+    const QImage before = shown();
+    m_platform->answers = {true};
+    QStringList seen;
+    m_platform->whileAsking = [this, &seen] {
+        seen = m_server->requestedPaths();
+        m_server.reset(); // the server goes away while the question is on screen
+    };
+    setPage(QStringLiteral("500"));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("page search stopped.*")));
+    m_window->LoadPage();
+    QCOMPARE(seen, QStringList{national(500)});
+    QCOMPARE(m_window->pagpagiscopo->text(), QStringLiteral("500"));
+    QCOMPARE(shown(), before);
+    m_server = std::make_unique<HttpFixture>(); // for cleanup()
+}
+
+void LoadPageTest::search_survivesLoadsNestedInItsEvents()
+{
+    open();
+    m_server->serve(national(147), pagePng(147));
+    m_platform->answers = {true, false};
+    int nested = 0;
+    // A timer tick, a key or a click handled between probes starts a whole load of its own, which
+    // may even ask the question again.
+    m_platform->whileAsking = [this, &nested] {
+        if (nested++ == 0) {
+            QTimer::singleShot(0, m_window.get(), [this] { m_window->LoadPage(); });
+        }
+    };
+    setPage(QStringLiteral("150"));
+    m_window->LoadPage();
+    QCOMPARE(m_platform->questions.size(), 2);
+    QCOMPARE(m_window->pagpagiscopo->text(), QStringLiteral("147"));
+    QCOMPARE(shown(), QImage::fromData(pagePng(147)).convertToFormat(shown().format()));
+}
+
+void LoadPageTest::editionChoice_loadsTheSamePageFromTheNewEdition()
+{
+    open();
+    m_server->serve(pagePath(QStringLiteral("Lazio"), QStringLiteral("103"), QStringLiteral("2")), pagePng(1032));
+    setPage(QStringLiteral("103"));
+    m_window->setSubpageText(QStringLiteral("2"));
+    m_window->Combo1->setCurrentIndex(m_window->Combo1->findText(QStringLiteral("Lazio")));
+    QCOMPARE(m_server->requestedPaths(), QStringList{QStringLiteral("/pagiscopo/pub/tt4web/Lazio/page-103.2.png")});
+    QCOMPARE(shown(), QImage::fromData(pagePng(1032)).convertToFormat(shown().format()));
+}
+
+void LoadPageTest::editionChoice_missingSubpage_showsSubpage1()
+{
+    open();
+    m_server->serve(pagePath(QStringLiteral("Sicilia"), QStringLiteral("100")), pagePng(7));
+    m_window->setSubpageText(QStringLiteral("3"));
+    m_window->Combo1->setCurrentIndex(m_window->Combo1->findText(QStringLiteral("Sicilia")));
+    QCOMPARE(m_window->subpageText(), QStringLiteral("1"));
+    QCOMPARE(m_server->requestedPaths().last(), QStringLiteral("/pagiscopo/pub/tt4web/Sicilia/page-100.png"));
+    QVERIFY(m_platform->questions.isEmpty());
+}
+
+void LoadPageTest::pastedTexts_cannotLeaveThePagePath()
+{
+    open();
+    m_platform->answers = {};
+    setPage(QStringLiteral("../")); // the box keeps three characters
+    m_window->setSubpageText(QStringLiteral("/../../../etc/passwd x"));
+    m_window->LoadPage();
+    const auto requests = m_server->requests();
+    QVERIFY(requests.size() >= 2);
+    QCOMPARE(requests.at(0).target,
+             QByteArrayLiteral("/pagiscopo/pub/tt4web/Nazionale/page-..%2F.%2F..%2F..%2F..%2Fetc%2Fpasswd%20x.png"));
+    QCOMPARE(requests.at(1).target, QByteArrayLiteral("/pagiscopo/pub/tt4web/Nazionale/page-..%2F.png"));
+    for (const auto &request : requests) {
+        QVERIFY(request.path.startsWith(QStringLiteral("/pagiscopo/pub/tt4web/Nazionale/page-")));
+    }
+}
+
+QTEST_MAIN(LoadPageTest)
+#include "tst_loadpage.moc"
