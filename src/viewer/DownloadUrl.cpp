@@ -68,6 +68,10 @@ Downloader::Downloader(DownloadLimits limits) : d(std::make_unique<Private>())
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, long(limits.stallTimeout.count()));
     curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, long(limits.totalTimeout.count()));
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    if (!limits.reuseConnections) {
+        curl_easy_setopt(h, CURLOPT_FRESH_CONNECT, 1L);
+        curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
+    }
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, appendChunk);
 }
 

@@ -16,6 +16,7 @@ struct DownloadLimits {
     std::chrono::milliseconds totalTimeout{30'000};
     qint64 maxBodyBytes = 4 * 1024 * 1024; // real pages are tens of KiB
     long maxRedirects = 5;
+    bool reuseConnections = true; // off only to measure what the kept connection saves
 };
 
 // One HTTP client for the program's whole life, so that page after page travels over the same
