@@ -370,17 +370,85 @@ void ButtonSurface::DrawFocus(const ButtonRect &r, ButtonColor textColor)
     }
 }
 
+const ButtonSurface::CaptionMask &ButtonSurface::captionMask(const QString &text, const QFont &font, QSize box)
+{
+    const QString fontKey = font.key();
+    for (const CaptionMask &cached : m_captionCache) {
+        if (cached.box == box && cached.text == text && cached.fontKey == fontKey) {
+            return cached;
+        }
+    }
+    CaptionMask &slot = m_captionCache[m_nextCacheSlot];
+    m_nextCacheSlot = (m_nextCacheSlot + 1) % m_captionCache.size();
+    slot.text = text;
+    slot.fontKey = fontKey;
+    slot.box = box;
+    slot.coverage = QImage(box, QImage::Format_ARGB32_Premultiplied);
+    slot.coverage.fill(Qt::transparent);
+    {
+        QPainter painter(&slot.coverage);
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        // Qt clips to the box unless told otherwise, as a caption wider than the control must be.
+        painter.drawText(QRect(QPoint(0, 0), box), Qt::AlignCenter | Qt::TextSingleLine | Qt::TextShowMnemonic,
+                         expandTabs(text));
+    }
+    int left = box.width();
+    int right = -1;
+    int top = box.height();
+    int bottom = -1;
+    for (int y = 0; y < box.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(slot.coverage.constScanLine(y));
+        for (int x = 0; x < box.width(); ++x) {
+            if (qAlpha(line[x]) != 0) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+    }
+    slot.ink = right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+    return slot;
+}
+
 void ButtonSurface::drawCaption(const QString &caption, const ButtonRect &layout, const QFont &font)
 {
     if (caption.isEmpty() || m_image.isNull() || layout.right <= layout.left || layout.bottom <= layout.top) {
         return;
     }
-    QPainter painter(&m_image);
-    painter.setFont(font);
-    painter.setPen(QColor(toQRgb(m_textColor)));
-    const QRect box(layout.left, layout.top, layout.right - layout.left, layout.bottom - layout.top);
-    // Qt clips to the box unless told otherwise, as a caption wider than the control must be.
-    painter.drawText(box, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextShowMnemonic, expandTabs(caption));
+    // The box may reach past the surface (a layout rectangle of a tiny control); the surface
+    // clips what lies outside.
+    const QSize box(layout.right - layout.left, layout.bottom - layout.top);
+    const CaptionMask &mask = captionMask(caption, font, box);
+    if (mask.ink.isEmpty()) {
+        return;
+    }
+    const QRgb ink = toQRgb(m_textColor);
+    const int inkR = qRed(ink);
+    const int inkG = qGreen(ink);
+    const int inkB = qBlue(ink);
+    const int y0 = std::max(mask.ink.top(), -layout.top);
+    const int y1 = std::min(mask.ink.bottom() + 1, m_image.height() - layout.top);
+    const int x0 = std::max(mask.ink.left(), -layout.left);
+    const int x1 = std::min(mask.ink.right() + 1, m_image.width() - layout.left);
+    for (int y = y0; y < y1; ++y) {
+        const auto *src = reinterpret_cast<const QRgb *>(mask.coverage.constScanLine(y));
+        auto *dst = reinterpret_cast<QRgb *>(m_image.scanLine(y + layout.top)) + layout.left;
+        for (int x = x0; x < x1; ++x) {
+            const int a = qAlpha(src[x]);
+            if (a == 0) {
+                continue;
+            }
+            if (a == 255) {
+                dst[x] = ink;
+                continue;
+            }
+            const QRgb under = dst[x];
+            const auto mix = [a](int top, int bottom) { return (top * a + bottom * (255 - a) + 127) / 255; };
+            dst[x] = qRgb(mix(inkR, qRed(under)), mix(inkG, qGreen(under)), mix(inkB, qBlue(under)));
+        }
+    }
 }
 
 QSizeF ButtonSurface::measureCaption(const QString &caption, const QFont &font) const

@@ -9,6 +9,8 @@
 #include <QRegion>
 #include <QString>
 
+#include <array>
+
 // A colour as the control stores and draws it: 0x00BBGGRR, red in the low byte.
 using ButtonColor = quint32;
 
@@ -113,11 +115,24 @@ public:
     QSizeF measureCaption(const QString &caption, const QFont &font) const;
 
 private:
+    // The caption's glyph coverage for one box: laying text out costs far more than blending it,
+    // and a button shows the same caption in the same boxes over and over.
+    struct CaptionMask {
+        QString text;
+        QString fontKey;
+        QSize box;
+        QImage coverage;
+        QRect ink;
+    };
+    const CaptionMask &captionMask(const QString &text, const QFont &font, QSize box);
+
     void fillSpan(int y, int x0, int x1, QRgb rgb);
     void invertPixel(int x, int y);
 
     QImage m_image;
     ButtonColor m_textColor = 0;
+    std::array<CaptionMask, 4> m_captionCache;
+    std::size_t m_nextCacheSlot = 0;
 };
 
 struct LookParams {
