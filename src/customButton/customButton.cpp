@@ -650,6 +650,10 @@ void customButton::keyReleaseEvent(QKeyEvent *event)
         mouseUpProcedure(1, 1, 1.0f, 1.0f);
         m_lastButton = 1;
         clickProcedure();
+    } else if (keyCode == 32) {
+        // Another key came between press and release: no click, but the button must not stay
+        // drawn pressed with no key or button held.
+        Redraw(ButtonState::Up, false);
     }
 }
 
