@@ -203,7 +203,6 @@ customButton::customButton(QWidget *parent) : QWidget(parent)
     setFocusPolicy(Qt::StrongFocus);
     // Pointer moves without a button pressed are events of the control too.
     setMouseTracking(true);
-    setAttribute(Qt::WA_KeyCompression, false);
 
     m_lastButton = 1;
     m_layout.TextRectDown.left = 2;
@@ -476,7 +475,15 @@ void customButton::SetAccessKey()
     if (!m_accessKey.isNull()) {
         const auto key = Qt::Key(m_accessKey.toUpper().unicode());
         m_accessShortcutId = grabShortcut(QKeySequence(QKeyCombination(Qt::AltModifier, key)), Qt::WindowShortcut);
+        if (m_accessShortcutId == 0) {
+            qCWarning(lcButton) << "cannot register the access key Alt+" << m_accessKey << "of button" << objectName();
+        }
     }
+}
+
+void customButton::accessKeyPressed()
+{
+    clickProcedure();
 }
 
 void customButton::accessiblePress()
@@ -494,7 +501,7 @@ bool customButton::event(QEvent *event)
             if (shortcut->isAmbiguous()) {
                 setFocus(Qt::ShortcutFocusReason);
             } else {
-                clickProcedure();
+                accessKeyPressed();
             }
             return true;
         }
@@ -693,8 +700,9 @@ void customButton::changeEvent(QEvent *event)
         AmbientChanged(QStringLiteral("Palette"));
         break;
     case QEvent::EnabledChange: {
-        // A window that calls QWidget::setEnabled directly means the Enabled property.
-        const bool own = !testAttribute(Qt::WA_Disabled);
+        // A window that calls QWidget::setEnabled on the button means the Enabled property; a
+        // disabled parent only holds input back and leaves the property and the look alone.
+        const bool own = !testAttribute(Qt::WA_ForceDisabled);
         if (!m_applyingEnabled && own != m_enabled) {
             setButtonEnabled(own);
         }

@@ -11,6 +11,11 @@
 //     connect(vai, &customButton::Click, this, &formpagiscopo::vai_Click);
 //     vai->setProperty("Caption", QStringLiteral("Vai"));
 //
+// Initialise or restore before giving the size: the resize is what draws a fresh button. A hidden
+// widget takes its size (and so draws) when it is first shown. The window shows a button as its
+// default one with setDisplayAsDefault(). Signals with reference arguments need direct connections
+// (the default within one thread): a handler may change KeyCode, and the button acts on it.
+//
 // The pictures come from buttonpainter.h; this class keeps the state, the window shape, the access
 // key and the input, and shows the retained surface.
 
@@ -85,7 +90,10 @@ public:
     // Counts the pictures drawn; lets a caller tell whether a Redraw call drew.
     quint64 drawCount() const { return m_drawCount; }
 
-    // The press a keyboard user or assistive technology makes: raises Click when enabled.
+    // The window activates the button by its access key (Alt plus the key is handled here
+    // already): raises Click only if the last press was a left one or a space.
+    void accessKeyPressed();
+    // The press assistive technology makes: raises Click when enabled, whatever came before.
     void accessiblePress();
 
 Q_SIGNALS:

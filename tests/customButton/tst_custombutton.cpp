@@ -143,6 +143,7 @@ private Q_SLOTS:
     void input_sequences_data();
     void input_sequences();
     void heldSpace_drawsDownOnce();
+    void keyDownHandler_decidesWhatTheKeyDoes();
     void click_showsReleasedPictureBeforeHandler();
     void accessKey_altLetterClicks();
     void accessKey_afterRightClickDoesNothing();
@@ -150,6 +151,7 @@ private Q_SLOTS:
     void focus_redrawsWithFocusIndication();
     void displayAsDefault_changeRedraws();
     void disabled_raisesNothing();
+    void setEnabledOnWidget_meansEnabledProperty();
     void accessibility_pushButtonNamedByCaption();
 };
 
@@ -436,6 +438,23 @@ void TestCustomButton::heldSpace_drawsDownOnce()
     QCOMPARE(w.button->drawCount(), start + 1);
 }
 
+void TestCustomButton::keyDownHandler_decidesWhatTheKeyDoes()
+{
+    Window w;
+    QVERIFY(w.showActive());
+    EventLog log(w.button);
+    // The handler swallows space and turns the letter a into space.
+    connect(w.button, &customButton::KeyDown, this, [](short &keyCode, short &) {
+        keyCode = keyCode == 32 ? 0 : keyCode == 65 ? 32 : keyCode;
+    });
+    connect(w.button, &customButton::KeyUp, this,
+            [](short &keyCode, short &) { keyCode = keyCode == 65 ? 32 : keyCode; });
+    play(w.button, log, {QStringLiteral("kp:space"), QStringLiteral("kr:space")});
+    QCOMPARE(log.text(), QStringLiteral("KeyDown32 KeyPress32 [0] KeyUp32 [0]"));
+    play(w.button, log, {QStringLiteral("kp:a"), QStringLiteral("kr:a")});
+    QCOMPARE(log.count(QStringLiteral("Click")), 1);
+}
+
 void TestCustomButton::click_showsReleasedPictureBeforeHandler()
 {
     Window w;
@@ -587,6 +606,21 @@ void TestCustomButton::disabled_raisesNothing()
     QCOMPARE(log.text(), QStringLiteral("[0] [0] [0] [0] [0]"));
     // The embossed disabled look of ClassicBevel keeps its plain bevel.
     QCOMPARE(w.button->surface().pixel(0, 0), w.button->palette().HighlightColor);
+}
+
+void TestCustomButton::setEnabledOnWidget_meansEnabledProperty()
+{
+    Window w;
+    QVERIFY(w.showActive());
+    QStringList keys;
+    connect(w.button, &customButton::PropertyChanged, this, [&keys](const QString &k) { keys << k; });
+    w.window.setEnabled(false);
+    QVERIFY(w.button->Enabled());
+    QVERIFY(keys.isEmpty());
+    w.window.setEnabled(true);
+    w.button->setEnabled(false);
+    QVERIFY(!w.button->Enabled());
+    QCOMPARE(keys, QStringList(QStringLiteral("ENAB")));
 }
 
 void TestCustomButton::accessibility_pushButtonNamedByCaption()
