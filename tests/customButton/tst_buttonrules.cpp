@@ -23,8 +23,6 @@ private Q_SLOTS:
     void makeRegion_removesCornerPixels();
     void accessKey_data();
     void accessKey();
-    void displayedCaption_dropsMarkers_data();
-    void displayedCaption_dropsMarkers();
     void keyCodes_data();
     void keyCodes();
     void keyAscii_data();
@@ -165,23 +163,6 @@ void TestButtonRules::accessKey()
     QFETCH(QString, caption);
     QFETCH(QChar, key);
     QCOMPARE(accessKeyOf(caption), key);
-}
-
-void TestButtonRules::displayedCaption_dropsMarkers_data()
-{
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("marker") << QStringLiteral("&Vai") << QStringLiteral("Vai");
-    QTest::newRow("literal") << QStringLiteral("Save && Exit") << QStringLiteral("Save & Exit");
-    QTest::newRow("both") << QStringLiteral("A && &B") << QStringLiteral("A & B");
-    QTest::newRow("trailing marker") << QStringLiteral("X&") << QStringLiteral("X");
-}
-
-void TestButtonRules::displayedCaption_dropsMarkers()
-{
-    QFETCH(QString, caption);
-    QFETCH(QString, shown);
-    QCOMPARE(displayedCaption(caption), shown);
 }
 
 void TestButtonRules::keyCodes_data()

@@ -133,7 +133,6 @@ private Q_SLOTS:
     void properties_areWritableByNameAndNotifyTheirKey();
     void backColor_showsOnlyUnderCustomColors();
     void buttonType_rebuildsShapeAndDrawsUp();
-    void fontProperty_staysRegularAfterBoldLook();
     void persistence_saveThenRestoreRoundTrips();
     void persistence_emptyBagEqualsInitialise();
     void persistence_lowerCaseKeysRestoreTheSame();
@@ -233,19 +232,6 @@ void TestCustomButton::buttonType_rebuildsShapeAndDrawsUp()
     QCOMPARE(b->ShapeRegion(), regionForLook(3, 97, 25));
     QCOMPARE(b->mask(), regionForLook(3, 97, 25));
     QVERIFY(!b->mask().contains(QPoint(1, 0)));
-}
-
-void TestCustomButton::fontProperty_staysRegularAfterBoldLook()
-{
-    Window w;
-    QVERIFY(w.showActive());
-    QFont regular(QStringLiteral("Tahoma"));
-    regular.setPixelSize(11);
-    w.button->setButtonFont(regular);
-    w.button->setCaption(QStringLiteral("Cambia!"));
-    w.button->setButtonType(5);
-    QVERIFY(!w.button->Font().bold());
-    QVERIFY(!w.button->font().bold());
 }
 
 void TestCustomButton::persistence_saveThenRestoreRoundTrips()
