@@ -1,0 +1,3 @@
+#include "buttonlog.h"
+
+Q_LOGGING_CATEGORY(lcButton, "pagiscopo.button")
