@@ -29,6 +29,7 @@ bench: deps
 	@cmake --preset release >/dev/null
 	@cmake --build --preset release -j $(JOBS)
 	@build/release/bench/pagiscopo-bench
+	@build/release/bench/button-bench
 
 gallery: build
 	@build/default/src/customButton/button-gallery gallery.png && echo "gallery: wrote $(CURDIR)/gallery.png"

@@ -1,5 +1,6 @@
 #include "app/StartOptions.h"
 #include "platform/QtPlatform.h"
+#include "server/SampleServer.h"
 #include "viewer/DownloadUrl.h"
 #include "windows/formpagiscopo.h"
 
@@ -34,10 +35,18 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(PAGISCOPO_VERSION));
     QtPlatform::installTranslationsAndFonts();
 
+    // With no server named, the sample service built into the program answers on a loopback port,
+    // so the program shows pages on a machine with no network at all.
     QString serverBase = options.serverBase;
+    SampleServer builtInServer;
     if (serverBase.isEmpty()) {
-        std::fprintf(stderr, "pagiscopo: no teletext server given; use --server URL or PAGISCOPO_SERVER\n");
-        return 2;
+        QString error;
+        if (!builtInServer.start(&error)) {
+            std::fprintf(stderr, "pagiscopo: cannot start the built-in sample server: %s\n",
+                         error.toLocal8Bit().constData());
+            return 1;
+        }
+        serverBase = builtInServer.baseUrl();
     }
 
     QtPlatform platform;

@@ -1,0 +1,425 @@
+// The project's benchmark: every figure is a ratio of two measurements taken in the same run on the
+// same machine, so the table can be compared across machines and loads.
+//
+// The program also serves as its own child for the start-up and memory figures (--child ...), so
+// that each start-up is a fresh process, as a user's is.
+
+#include "platform/Platform.h"
+#include "platform/QtPlatform.h"
+#include "server/SampleServer.h"
+#include "viewer/DownloadUrl.h"
+#include "windows/PictureBox.h"
+#include "windows/formpagiscopo.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QLineEdit>
+#include <QLoggingCategory>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <curl/curl.h>
+#include <httplib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <functional>
+#include <thread>
+#include <vector>
+
+namespace
+{
+
+// Answers Yes to the search question, so a search runs to its end; never beeps.
+class BenchPlatform : public Platform
+{
+public:
+    bool askYesNo(QWidget *, const QString &, const QString &) override { return true; }
+    void beep() override {}
+    QString favouritesDir() const override { return m_dir.filePath(QStringLiteral("config")); }
+    QString pageImagePath() const override { return m_dir.filePath(QStringLiteral("imma.png")); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+template <typename F> double timeMs(F &&work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+qint64 statusKiB(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field)) {
+            return line.mid(int(qstrlen(field))).trimmed().split(' ').first().toLongLong();
+        }
+    }
+    return -1;
+}
+
+QString machine()
+{
+    QFile cpuinfo(QStringLiteral("/proc/cpuinfo"));
+    cpuinfo.open(QIODevice::ReadOnly);
+    QString model = QStringLiteral("unknown CPU");
+    for (const QByteArray &line : cpuinfo.readAll().split('\n')) {
+        if (line.startsWith("model name")) {
+            model = QString::fromLatin1(line.mid(line.indexOf(':') + 1).trimmed());
+            break;
+        }
+    }
+    QFile loadavg(QStringLiteral("/proc/loadavg"));
+    loadavg.open(QIODevice::ReadOnly);
+    const QByteArray load = loadavg.readAll().split(' ').mid(0, 3).join(' ');
+    return QStringLiteral("%1, %2 cores, load average %3 at start")
+        .arg(model)
+        .arg(std::thread::hardware_concurrency())
+        .arg(QString::fromLatin1(load));
+}
+
+// A bare GET + decode with the same connection policy as the program: one kept handle.
+struct BareClient {
+    CURL *handle = curl_easy_init();
+    QByteArray body;
+    BareClient()
+    {
+        curl_easy_setopt(handle, CURLOPT_USERAGENT, "VB_APP");
+        curl_easy_setopt(handle, CURLOPT_PROXY, "");
+        curl_easy_setopt(handle, CURLOPT_WRITEDATA, &body);
+        curl_easy_setopt(
+            handle, CURLOPT_WRITEFUNCTION, +[](char *data, size_t size, size_t count, void *user) {
+                static_cast<QByteArray *>(user)->append(data, qsizetype(size * count));
+                return size * count;
+            });
+    }
+    ~BareClient() { curl_easy_cleanup(handle); }
+    QImage fetch(const QByteArray &url)
+    {
+        body.clear();
+        curl_easy_setopt(handle, CURLOPT_URL, url.constData());
+        curl_easy_perform(handle);
+        return QImage::fromData(body, "PNG");
+    }
+};
+
+struct Row {
+    QString figure;
+    QString comparedWith;
+    QString measured;
+    QString target;
+    QString verdict;
+};
+
+QString ratioVerdict(double ratio, double target)
+{
+    return ratio <= target ? QStringLiteral("met")
+                           : QStringLiteral("MISSED by %1%").arg((ratio / target - 1) * 100, 0, 'f', 0);
+}
+
+// ---- children -------------------------------------------------------------------------------
+
+// Start-up as main() does it, until the first page is painted on screen; prints elapsed ms and
+// peak memory.
+int childStartup(int argc, char **argv, const QString &server)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QApplication app(argc, argv);
+    QtPlatform::installTranslationsAndFonts();
+    QtPlatform platform;
+    formpagiscopo window(platform, Downloader::shared(), server);
+    window.show();
+    window.Picture1->repaint();
+    QCoreApplication::processEvents();
+    const bool shown = window.Picture1->hasPicture();
+    std::printf("%.3f %lld %d\n", double(clock.nsecsElapsed()) / 1e6, statusKiB("VmHWM:"), shown ? 1 : 0);
+    return shown ? 0 : 1;
+}
+
+// The same libraries, a bare window of the same size, painted once.
+int childBare(int argc, char **argv)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QApplication app(argc, argv);
+    QWidget window;
+    window.setFixedSize(519, 469);
+    window.show();
+    window.repaint();
+    QCoreApplication::processEvents();
+    std::printf("%.3f %lld 1\n", double(clock.nsecsElapsed()) / 1e6, statusKiB("VmHWM:"));
+    return 0;
+}
+
+int childMemory(int argc, char **argv, const QString &server)
+{
+    QApplication app(argc, argv);
+    BenchPlatform platform;
+    formpagiscopo window(platform, Downloader::shared(), server);
+    const QStringList pages = {QStringLiteral("100"), QStringLiteral("101"), QStringLiteral("102"),
+                               QStringLiteral("103"), QStringLiteral("200")};
+    auto load = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            window.pagpagiscopo->setText(pages.at(i % pages.size()));
+            window.LoadPage();
+            QCoreApplication::processEvents();
+        }
+    };
+    load(10);
+    const qint64 after10 = statusKiB("VmRSS:");
+    load(990);
+    const qint64 after1000 = statusKiB("VmRSS:");
+    std::printf("%lld %lld\n", after10, after1000);
+    return 0;
+}
+
+struct ChildResult {
+    double ms = 0;
+    qint64 peakKiB = 0;
+    bool ok = false;
+};
+
+ChildResult runChild(const QStringList &arguments)
+{
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(), arguments);
+    child.waitForFinished(60000);
+    const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
+    ChildResult result;
+    if (fields.size() >= 3) {
+        result.ms = fields.at(0).toDouble();
+        result.peakKiB = fields.at(1).toLongLong();
+        result.ok = fields.at(2) == "1" && child.exitCode() == 0;
+    }
+    return result;
+}
+
+// ---- figures --------------------------------------------------------------------------------
+
+Row loadPageFigure(const QString &server)
+{
+    BenchPlatform platform;
+    Downloader downloader;
+    formpagiscopo window(platform, downloader, server);
+    BareClient bare;
+    const QByteArray url = (server + QStringLiteral("/pagiscopo/pub/tt4web/Nazionale/page-100.png")).toUtf8();
+    constexpr int kRounds = 300;
+    std::vector<double> program;
+    std::vector<double> baseline;
+    for (int i = 0; i < 20; ++i) { // warm the server's render cache and both connections
+        window.LoadPage();
+        bare.fetch(url);
+    }
+    for (int i = 0; i < kRounds; ++i) { // interleaved, so drift in the machine hits both alike
+        program.push_back(timeMs([&] { window.LoadPage(); }));
+        baseline.push_back(timeMs([&] {
+            const QImage image = bare.fetch(url);
+            Q_UNUSED(image);
+        }));
+    }
+    const double ratio = median(program) / median(baseline);
+    return {QStringLiteral("LoadPage of a sample page (download, file, decode, show)"),
+            QStringLiteral("bare libcurl GET + PNG decode, kept connection"),
+            QStringLiteral("%1x (%2 ms vs %3 ms, medians of %4)")
+                .arg(ratio, 0, 'f', 2)
+                .arg(median(program), 0, 'f', 3)
+                .arg(median(baseline), 0, 'f', 3)
+                .arg(kRounds),
+            QStringLiteral("<= 1.25x"), ratioVerdict(ratio, 1.25)};
+}
+
+// Pages 151 to 200 are missing, 150 exists: a search from 201 downwards probes 50 missing pages
+// and then finds 150.
+double searchMsPerProbe(const QString &server, bool reuse, int rounds)
+{
+    BenchPlatform platform;
+    DownloadLimits limits;
+    limits.reuseConnections = reuse;
+    Downloader downloader(limits);
+    formpagiscopo window(platform, downloader, server);
+    std::vector<double> perProbe;
+    constexpr int kProbes = 51; // 200 .. 150
+    for (int i = 0; i < rounds; ++i) {
+        window.pagpagiscopo->setText(QStringLiteral("201"));
+        const double ms = timeMs([&] { window.LoadPage(); });
+        if (window.pagpagiscopo->text() != QLatin1String("150")) {
+            std::fprintf(stderr, "bench: the search ended at %s, not 150\n", qPrintable(window.pagpagiscopo->text()));
+        }
+        perProbe.push_back(ms / (kProbes + 1)); // the first attempt at 201 is a request too
+    }
+    return median(perProbe);
+}
+
+bool writeGapFolder(const QString &root, const QByteArray &page)
+{
+    QDir().mkpath(root + QStringLiteral("/pagiscopo/pub/tt4web/Nazionale"));
+    QFile file(root + QStringLiteral("/pagiscopo/pub/tt4web/Nazionale/page-150.png"));
+    return file.open(QIODevice::WriteOnly) && file.write(page) == page.size();
+}
+
+Row serverFigure(quint16 port)
+{
+    std::atomic<bool> stop{false};
+    std::atomic<long> served{0};
+    auto client = [&] {
+        httplib::Client http("127.0.0.1", port);
+        http.set_keep_alive(true);
+        while (!stop) {
+            if (auto result = http.Get("/pagiscopo/pub/tt4web/Nazionale/page-100.png");
+                result && result->status == 200) {
+                ++served;
+            }
+        }
+    };
+    std::thread a(client);
+    std::thread b(client);
+    QElapsedTimer timer;
+    timer.start();
+    QThread::msleep(3000);
+    stop = true;
+    a.join();
+    b.join();
+    const double rps = double(served) / (double(timer.nsecsElapsed()) / 1e9);
+    return {QStringLiteral("server: rendered page served, 2 keep-alive clients"), QStringLiteral("requests per second"),
+            QStringLiteral("%1 requests/s over 3 s").arg(rps, 0, 'f', 0), QStringLiteral("reported"),
+            QStringLiteral("-")};
+}
+
+void printTable(const QList<Row> &rows)
+{
+    std::printf("\n| figure | compared with | measured | target | verdict |\n|---|---|---|---|---|\n");
+    for (const Row &row : rows) {
+        std::printf("| %s | %s | %s | %s | %s |\n", qPrintable(row.figure), qPrintable(row.comparedWith),
+                    qPrintable(row.measured), qPrintable(row.target), qPrintable(row.verdict));
+    }
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc >= 2 && qstrcmp(argv[1], "--child-startup") == 0 && argc >= 3) {
+        return childStartup(argc, argv, QString::fromLocal8Bit(argv[2]));
+    }
+    if (argc >= 2 && qstrcmp(argv[1], "--child-bare") == 0) {
+        return childBare(argc, argv);
+    }
+    if (argc >= 2 && qstrcmp(argv[1], "--child-memory") == 0 && argc >= 3) {
+        return childMemory(argc, argv, QString::fromLocal8Bit(argv[2]));
+    }
+
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QLoggingCategory::setFilterRules(QStringLiteral("pagiscopo.*.info=false\npagiscopo.*.warning=false"));
+    QApplication app(argc, argv);
+    std::printf("Pagiscopo benchmark on %s\n", qPrintable(machine()));
+    std::fflush(stdout);
+
+    SampleServer server;
+    QString error;
+    if (!server.start(&error)) {
+        std::fprintf(stderr, "bench: cannot start the sample server: %s\n", qPrintable(error));
+        return 1;
+    }
+    QList<Row> rows;
+    rows << loadPageFigure(server.baseUrl());
+
+    QTemporaryDir gapRoot;
+    BareClient fetchPage;
+    const QByteArray page = [&] {
+        fetchPage.fetch((server.baseUrl() + QStringLiteral("/pagiscopo/pub/tt4web/Nazionale/page-100.png")).toUtf8());
+        return fetchPage.body;
+    }();
+    if (!writeGapFolder(gapRoot.path(), page)) {
+        std::fprintf(stderr, "bench: cannot write the gap folder\n");
+        return 1;
+    }
+    SampleServerOptions slowOptions;
+    slowOptions.root = gapRoot.path();
+    slowOptions.latencyMs = 5;
+    SampleServer slow(slowOptions);
+    if (!slow.start(&error)) {
+        std::fprintf(stderr, "bench: cannot start the slow server: %s\n", qPrintable(error));
+        return 1;
+    }
+    const double kept = searchMsPerProbe(slow.baseUrl(), true, 5);
+    const double fresh = searchMsPerProbe(slow.baseUrl(), false, 5);
+    rows << Row{
+        QStringLiteral("page search across a 50-page gap, server latency 5 ms, per probe"),
+        QStringLiteral("the latency floor (5 ms a probe)"),
+        QStringLiteral("%1x (%2 ms a probe, median of 5 searches)").arg(kept / 5.0, 0, 'f', 3).arg(kept, 0, 'f', 3),
+        QStringLiteral("<= 1.10x"), ratioVerdict(kept / 5.0, 1.10)};
+    rows << Row{QStringLiteral("the same search with a new connection per probe"),
+                QStringLiteral("with the kept connection"),
+                QStringLiteral("%1x (%2 ms a probe)").arg(fresh / kept, 0, 'f', 3).arg(fresh, 0, 'f', 3),
+                QStringLiteral("reported"), QStringLiteral("-")};
+
+    // Start-up and peak memory: fresh processes, alternated.
+    std::vector<double> startMs, bareMs, startPeak, barePeak;
+    bool startOk = true;
+    for (int i = 0; i < 9; ++i) {
+        const ChildResult program = runChild({QStringLiteral("--child-startup"), server.baseUrl()});
+        const ChildResult bareWindow = runChild({QStringLiteral("--child-bare")});
+        startOk = startOk && program.ok && bareWindow.ok;
+        startMs.push_back(program.ms);
+        bareMs.push_back(bareWindow.ms);
+        startPeak.push_back(double(program.peakKiB));
+        barePeak.push_back(double(bareWindow.peakKiB));
+    }
+    const double startRatio = median(startMs) / median(bareMs);
+    rows << Row{QStringLiteral("start-up to first page on screen (--server)"),
+                QStringLiteral("start-up of a bare Qt window, same libraries"),
+                QStringLiteral("%1x (%2 ms vs %3 ms, medians of 9)%4")
+                    .arg(startRatio, 0, 'f', 2)
+                    .arg(median(startMs), 0, 'f', 1)
+                    .arg(median(bareMs), 0, 'f', 1)
+                    .arg(startOk ? QString() : QStringLiteral(" (a start-up FAILED)")),
+                QStringLiteral("<= 1.5x"), ratioVerdict(startRatio, 1.5)};
+    const double peakRatio = median(startPeak) / median(barePeak);
+    rows << Row{QStringLiteral("peak memory after start-up"), QStringLiteral("the bare Qt window"),
+                QStringLiteral("%1x (%2 MiB vs %3 MiB)")
+                    .arg(peakRatio, 0, 'f', 2)
+                    .arg(median(startPeak) / 1024, 0, 'f', 1)
+                    .arg(median(barePeak) / 1024, 0, 'f', 1),
+                QStringLiteral("<= 1.3x"), ratioVerdict(peakRatio, 1.3)};
+
+    {
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child-memory"), server.baseUrl()});
+        child.waitForFinished(600000);
+        const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
+        const double growthMiB =
+            fields.size() == 2 ? double(fields.at(1).toLongLong() - fields.at(0).toLongLong()) / 1024 : -1;
+        rows << Row{QStringLiteral("memory after 1,000 page loads"), QStringLiteral("after 10"),
+                    QStringLiteral("%1 MiB growth").arg(growthMiB, 0, 'f', 2), QStringLiteral("growth <= 2 MiB"),
+                    growthMiB >= 0 && growthMiB <= 2 ? QStringLiteral("met") : QStringLiteral("MISSED")};
+    }
+
+    rows << serverFigure(server.port());
+    printTable(rows);
+    return 0;
+}

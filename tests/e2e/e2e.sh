@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# End-to-end cases: the real pagiscopo in a private X server with a window manager and a tray,
+# against the sample server. Usage: e2e.sh CASE PAGISCOPO_BIN SERVER_BIN
+set -euo pipefail
+case_name=$1
+PAGISCOPO=$2
+SERVER=$3
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../../scripts/lib/xsession.sh"
+
+fail() {
+    echo "FAIL: $case_name: $*" >&2
+    for log in "$XS_DIR"/*.log; do
+        [ -f "$log" ] && { echo "--- $log" >&2; tail -n 30 "$log" >&2; }
+    done
+    exit 1
+}
+trap xs_cleanup EXIT
+
+xs_start_x || fail "no X server"
+xs_start_wm || fail "no window manager"
+xs_start_tray || fail "no tray"
+
+# The sample server, frozen in time so its pages are the same bytes on every request.
+ACCESS_LOG="$XS_DIR/access.log"
+"$SERVER" --port 0 --fixed-time --access-log "$ACCESS_LOG" >"$XS_DIR/server.out" 2>"$XS_DIR/server.log" &
+xs_track $!
+xs_poll 20 grep -q 'http://' "$XS_DIR/server.out" || fail "the sample server did not start"
+SERVER_URL=$(grep -o 'http://[^ ]*' "$XS_DIR/server.out" | head -n 1)
+
+TITLE="Pagiscopo 3.5 - zorvik"
+start_pagiscopo() {
+    XDG_CONFIG_HOME="$XS_DIR/config" XDG_RUNTIME_DIR="$XS_DIR/runtime" \
+        "$PAGISCOPO" --server "$SERVER_URL" "$@" >"$XS_DIR/pagiscopo.log" 2>&1 &
+    PAGISCOPO_PID=$!
+    xs_track "$PAGISCOPO_PID"
+    WINDOW=$(xs_wait_window "$TITLE" 60) || fail "the main window did not appear"
+}
+mkdir -p "$XS_DIR/runtime" && chmod 700 "$XS_DIR/runtime"
+
+# Request lines of the access log for one path.
+requests_for() { grep -F " GET $1 " "$ACCESS_LOG" || true; }
+count_requests_for() { requests_for "$1" | grep -c . || true; }
+
+# fetch PATH FILE: the page as the server sends it.
+fetch() { curl -sf -o "$2" "$SERVER_URL$1"; }
+
+# picture_matches PNG: the picture box shows exactly this image, pixel for pixel, at its top-left
+# corner inside the 2-pixel border.
+PICTURE_X=10
+PICTURE_Y=10
+picture_matches() {
+    local expected=$1 shot="$XS_DIR/shot.png" crop="$XS_DIR/crop.png" size
+    size=$(identify -format '%wx%h' "$expected")
+    xs_shot "$WINDOW" "$shot" || return 1
+    convert "$shot" -crop "${size}+${PICTURE_X}+${PICTURE_Y}" +repage "$crop" || return 1
+    [ "$(compare -metric AE "$crop" "$expected" null: 2>&1)" = "0" ]
+}
+
+. "$here/cases/$case_name.sh"
+echo "PASS: $case_name"
