@@ -1,3 +1,3 @@
 #include "buttonlog.h"
 
-Q_LOGGING_CATEGORY(lcButton, "pagiscopo.button")
+Q_LOGGING_CATEGORY(lcButton, "pagiscopo.button", QtInfoMsg)

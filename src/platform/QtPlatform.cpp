@@ -12,7 +12,7 @@
 #include <QStandardPaths>
 #include <QTranslator>
 
-Q_LOGGING_CATEGORY(lcPlatform, "pagiscopo.platform")
+Q_LOGGING_CATEGORY(lcPlatform, "pagiscopo.platform", QtInfoMsg)
 
 namespace
 {

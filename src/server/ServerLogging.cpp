@@ -1,3 +1,3 @@
 #include "ServerLogging.h"
 
-Q_LOGGING_CATEGORY(lcServer, "pagiscopo.server")
+Q_LOGGING_CATEGORY(lcServer, "pagiscopo.server", QtInfoMsg)
