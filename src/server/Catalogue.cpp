@@ -3,6 +3,7 @@
 #include "CatalogueTable.h"
 #include "ServerLogging.h"
 #include "TeletextPage.h"
+#include "viewer/PageAddress.h"
 
 #include <QBuffer>
 #include <QImageWriter>
@@ -149,17 +150,8 @@ const PageEntry *findPage(int edition, int page)
 
 const QStringList &editions()
 {
-    static const QStringList list = {
-        QStringLiteral("Nazionale"),  QStringLiteral("Abruzzo"),   QStringLiteral("Altoadige"),
-        QStringLiteral("Basilicata"), QStringLiteral("Calabria"),  QStringLiteral("Campania"),
-        QStringLiteral("Emilia"),     QStringLiteral("Friuli"),    QStringLiteral("Lazio"),
-        QStringLiteral("Liguria"),    QStringLiteral("Lombardia"), QStringLiteral("Marche"),
-        QStringLiteral("Molise"),     QStringLiteral("Piemonte"),  QStringLiteral("Puglia"),
-        QStringLiteral("Sardegna"),   QStringLiteral("Sicilia"),   QStringLiteral("Toscana"),
-        QStringLiteral("Trentino"),   QStringLiteral("Umbria"),    QStringLiteral("Aosta"),
-        QStringLiteral("Veneto"),
-    };
-    return list;
+    // The sample service publishes exactly the editions the viewer offers.
+    return regionEditions();
 }
 
 bool isEdition(QStringView edition)

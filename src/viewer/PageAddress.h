@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // Address of one page image on the teletext server:
 //   base + /pagiscopo/pub/tt4web/<edition>/page-<page>.png            (subpage exactly "1")
@@ -16,3 +17,7 @@ QByteArray encodeAddressText(const QString &text);
 // Checks a server address given by the user and reduces it to scheme://host[:port]. Only http and
 // https, a host, and no path, query or fragment. On failure returns an empty string and says why.
 QString normaliseServerBase(const QString &text, QString *error);
+
+// The editions of the teletext service, in the order of the edition list; each name goes into the
+// page address as written.
+const QStringList &regionEditions();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QFont>
-#include <QStringList>
 
 class QWidget;
 
@@ -15,7 +14,3 @@ constexpr int twipsToPixels(int twips)
 void placeTwips(QWidget *widget, int left, int top, int width, int height);
 
 QFont pointFont(const QString &family, qreal points, bool bold);
-
-// The editions of the teletext service, in the order of the edition list; each name goes into the
-// page address as written.
-const QStringList &regionEditions();

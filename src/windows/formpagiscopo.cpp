@@ -1,5 +1,6 @@
 #include "windows/formpagiscopo.h"
 
+#include "viewer/PageAddress.h"
 #include "windows/Layout.h"
 #include "windows/PictureBox.h"
 
