@@ -1,17 +1,27 @@
-# pagiscopo_add_test(NAME name SOURCES a.cpp ... [LABELS l ...] [TIMEOUT s] [ENVIRONMENT VAR=value ...])
+# pagiscopo_add_test(NAME name SOURCES a.cpp ... [LABELS l ...] [TIMEOUT s] [ENVIRONMENT VAR=value ...]
+#                    [LIBRARIES lib ...])
+#   A Qt Test program. It links the core library and the test support library and runs on the
+#   offscreen platform, so it needs no display.
 #
-# Every test goes through here: it links the core library and the test support library and runs
-# on the offscreen platform, so no test needs a display unless it starts its own.
+# pagiscopo_add_test(NAME name COMMAND program args ... [LABELS ...] [TIMEOUT s] [ENVIRONMENT ...])
+#   A test that is a command of its own: the end-to-end cases, which start their own X server and
+#   so must not be sent to the offscreen platform.
 function(pagiscopo_add_test)
-    cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LABELS;ENVIRONMENT;LIBRARIES" ${ARGN})
-    add_executable(${T_NAME} ${T_SOURCES})
-    target_link_libraries(${T_NAME} PRIVATE pagiscopo_core pagiscopo_testsupport Qt6::Test ${T_LIBRARIES})
-    add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+    cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LABELS;ENVIRONMENT;LIBRARIES;COMMAND" ${ARGN})
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 240)
     endif()
+    if(T_COMMAND)
+        add_test(NAME ${T_NAME} COMMAND ${T_COMMAND})
+        set(environment "${T_ENVIRONMENT}")
+    else()
+        add_executable(${T_NAME} ${T_SOURCES})
+        target_link_libraries(${T_NAME} PRIVATE pagiscopo_core pagiscopo_testsupport Qt6::Test ${T_LIBRARIES})
+        add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+        set(environment "QT_QPA_PLATFORM=offscreen;${T_ENVIRONMENT}")
+    endif()
     set_tests_properties(${T_NAME} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=pagiscopo.*.debug=false;${T_ENVIRONMENT}"
+        ENVIRONMENT "QT_LOGGING_RULES=pagiscopo.*.debug=false;${environment}"
         TIMEOUT ${T_TIMEOUT}
         LABELS "${T_LABELS}")
 endfunction()

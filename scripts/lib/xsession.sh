@@ -76,7 +76,6 @@ xs_start_tray() {
     trayer --edge top --align right --widthtype pixel --width 120 --heighttype pixel --height 24 \
         --SetDockType true --transparent false >"$XS_DIR/trayer.log" 2>&1 &
     xs_track $!
-    xs_poll 20 sh -c 'xprop -root | grep -q "_NET_SYSTEM_TRAY_S0\|_NET_CLIENT_LIST"' || true
     xs_poll 20 sh -c "xdotool search --classname trayer >/dev/null" ||
         { xs_log "trayer did not start"; return 1; }
 }
