@@ -3,6 +3,7 @@
 #include "buttonlog.h"
 
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPainter>
 
 #include <algorithm>
@@ -198,6 +199,46 @@ int nearestEven(double value)
     return int(std::nearbyint(value));
 }
 
+// Some fonts have no bold face and the font engine will not embolden them either: the bitmap
+// MS Sans Serif that the windows use draws a bold request in its regular weight. Windows makes
+// such a font bold by widening every character by one pixel and striking it a second time one
+// pixel to the right; the captions do the same, or FlatBold would lose its bold caption.
+bool needsSyntheticBold(const QFont &font)
+{
+    if (!font.bold()) {
+        return false;
+    }
+    static QHash<QString, bool> known;
+    const QString key = font.key();
+    if (const auto it = known.constFind(key); it != known.cend()) {
+        return *it;
+    }
+    QFont regular = font;
+    regular.setBold(false);
+    const QString probe = QStringLiteral("Hm");
+    const QSize size = QFontMetrics(font).boundingRect(probe).size() + QSize(4, 4);
+    const auto render = [&](const QFont &f) {
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setFont(f);
+        painter.setPen(Qt::white);
+        painter.drawText(image.rect(), Qt::AlignCenter, probe);
+        painter.end();
+        return image;
+    };
+    const bool same = render(font) == render(regular);
+    known.insert(key, same);
+    return same;
+}
+
+QFont widenedForSyntheticBold(QFont font)
+{
+    const qreal extra = font.letterSpacingType() == QFont::AbsoluteSpacing ? font.letterSpacing() : 0.0;
+    font.setLetterSpacing(QFont::AbsoluteSpacing, extra + 1.0);
+    return font;
+}
+
 } // namespace
 
 void ButtonSurface::resize(int w, int h)
@@ -386,12 +427,16 @@ const ButtonSurface::CaptionMask &ButtonSurface::captionMask(const QString &text
     slot.coverage = QImage(box, QImage::Format_ARGB32_Premultiplied);
     slot.coverage.fill(Qt::transparent);
     {
+        const bool syntheticBold = needsSyntheticBold(font);
         QPainter painter(&slot.coverage);
-        painter.setFont(font);
+        painter.setFont(syntheticBold ? widenedForSyntheticBold(font) : font);
         painter.setPen(Qt::white);
         // Qt clips to the box unless told otherwise, as a caption wider than the control must be.
-        painter.drawText(QRect(QPoint(0, 0), box), Qt::AlignCenter | Qt::TextSingleLine | Qt::TextShowMnemonic,
-                         expandTabs(text));
+        const int flags = Qt::AlignCenter | Qt::TextSingleLine | Qt::TextShowMnemonic;
+        painter.drawText(QRect(QPoint(0, 0), box), flags, expandTabs(text));
+        if (syntheticBold) {
+            painter.drawText(QRect(QPoint(1, 0), box), flags, expandTabs(text));
+        }
     }
     int left = box.width();
     int right = -1;
@@ -453,7 +498,7 @@ void ButtonSurface::drawCaption(const QString &caption, const ButtonRect &layout
 
 QSizeF ButtonSurface::measureCaption(const QString &caption, const QFont &font) const
 {
-    const QFontMetricsF metrics(font);
+    const QFontMetricsF metrics(needsSyntheticBold(font) ? widenedForSyntheticBold(font) : font);
     return {metrics.horizontalAdvance(displayedCaption(expandTabs(caption))), metrics.height()};
 }
 

@@ -4,6 +4,7 @@
 #include "customButton/buttonpainter.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QTest>
 
@@ -70,6 +71,8 @@ private Q_SLOTS:
     void flatBold_captionFrameAroundEmptyCaption();
     void flatBold_captionFrameWiderThanControlIsClipped();
     void flatBold_upAndPressedFrames();
+    void flatBold_captionIsBoldInEveryFont_data();
+    void flatBold_captionIsBoldInEveryFont();
     void shadowAndThinBevel_disabledKeepTheUpFrame_data();
     void shadowAndThinBevel_disabledKeepTheUpFrame();
     void disabled_looksTheSamePressedOrNot_data();
@@ -383,6 +386,45 @@ void TestButtonLooks::flatBold_upAndPressedFrames()
     COMPARE_PIXEL(pressed, 11, 7, kPalette.HighlightColor);
     COMPARE_PIXEL(pressed, 11, 0, kPalette.FaceColor);
     COMPARE_PIXEL(pressed, 5, 3, ShiftColor(0x444444, 16));
+}
+
+void TestButtonLooks::flatBold_captionIsBoldInEveryFont_data()
+{
+    QTest::addColumn<QString>("fontFile");
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<int>("pixelSize");
+    // The windows' own font: a bitmap face with no bold weight, which FreeType will not embolden.
+    QTest::newRow("MS Sans Serif") << QStringLiteral("/usr/share/wine/fonts/ms_sans_serif.ttf")
+                                   << QStringLiteral("MS Sans Serif") << 13;
+    QTest::newRow("default font") << QString() << QString() << 16;
+}
+
+void TestButtonLooks::flatBold_captionIsBoldInEveryFont()
+{
+    QFETCH(QString, fontFile);
+    QFETCH(QString, family);
+    QFETCH(int, pixelSize);
+    if (!fontFile.isEmpty() && QFontDatabase::addApplicationFont(fontFile) < 0) {
+        QSKIP("font file not installed");
+    }
+    QFont font = family.isEmpty() ? QFont() : QFont(family);
+    font.setPixelSize(pixelSize);
+    // Pixels of the caption's exact colour: solid strokes, which a bold face has more of.
+    const auto ink = [&](qint32 type) {
+        const auto d = draw(type, 90, 30, ButtonState::Up, true, false, true, false, kPalette, QStringLiteral("Prova"),
+                            font);
+        int n = 0;
+        for (int y = 3; y < 27; ++y) {
+            for (int x = 3; x < 87; ++x) {
+                n += d.at(x, y) == kPalette.TextColor ? 1 : 0;
+            }
+        }
+        return n;
+    };
+    const int regular = ink(ButtonLook::ThinBevel);
+    QVERIFY(regular > 0);
+    QVERIFY2(ink(ButtonLook::FlatBold) > regular + regular / 5,
+             qPrintable(QStringLiteral("bold %1, regular %2").arg(ink(ButtonLook::FlatBold)).arg(regular)));
 }
 
 void TestButtonLooks::shadowAndThinBevel_disabledKeepTheUpFrame_data()
