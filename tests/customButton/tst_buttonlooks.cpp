@@ -67,6 +67,7 @@ private Q_SLOTS:
     void gradientRounded_glowOnlyWithFocusShownOrDefault();
     void gradientRounded_pressedInvertsGradientWithoutGlow();
     void gradientRounded_disabledIsFlat();
+    void softRounded_bevelPixelsWhereStepsOverlap();
     void softRounded_pressedCaptionInLightColor();
     void flatBold_captionFrameAroundEmptyCaption();
     void flatBold_captionFrameWiderThanControlIsClipped();
@@ -303,6 +304,51 @@ void TestButtonLooks::gradientRounded_disabledIsFlat()
     COMPARE_PIXEL(d, 15, 0, ShiftColor(base, -84, true));
     COMPARE_PIXEL(d, 1, 1, ShiftColor(base, -72, true));
     COMPARE_PIXEL(d, 1, 10, ShiftColor(base, -24, true));
+}
+
+void TestButtonLooks::softRounded_bevelPixelsWhereStepsOverlap()
+{
+    // 10 x 8: W-2 = 8, W-3 = 7, W-4 = 6, H-2 = 6, H-3 = 5, H-4 = 4.
+    const auto up = draw(4, 10, 8);
+    COMPARE_PIXEL(up, 0, 1, kPalette.FaceColor);       // cut by the shape, never drawn
+    COMPARE_PIXEL(up, 0, 2, kPalette.DarkShadowColor); // outline
+    COMPARE_PIXEL(up, 1, 1, kPalette.DarkShadowColor);
+    COMPARE_PIXEL(up, 1, 2, kPalette.FaceColor);
+    COMPARE_PIXEL(up, 2, 1, kPalette.FaceColor);
+    COMPARE_PIXEL(up, 2, 2, kPalette.HighlightColor);
+    COMPARE_PIXEL(up, 3, 3, kPalette.HighlightColor);
+    COMPARE_PIXEL(up, 4, 3, kPalette.LightColor);      // the inset face
+    COMPARE_PIXEL(up, 7, 1, kPalette.FaceColor);
+    COMPARE_PIXEL(up, 7, 2, kPalette.LightColor);      // last step, over the face line
+    COMPARE_PIXEL(up, 8, 2, kPalette.FaceColor);
+    COMPARE_PIXEL(up, 2, 5, kPalette.LightColor);
+    COMPARE_PIXEL(up, 2, 6, kPalette.FaceColor);
+    COMPARE_PIXEL(up, 6, 4, kPalette.FaceColor);
+    COMPARE_PIXEL(up, 7, 5, kPalette.ShadowColor);
+    COMPARE_PIXEL(up, 8, 4, kPalette.ShadowColor);
+    COMPARE_PIXEL(up, 8, 6, kPalette.DarkShadowColor); // neither shadow line reaches its end point
+    // The disabled picture keeps the up bevel.
+    QCOMPARE(draw(4, 10, 8, ButtonState::Up, false).surface.image(), up.surface.image());
+
+    const auto S = [](int amount) { return ShiftColor(qint32(kPalette.ShadowColor), amount); };
+    const auto pressed = draw(4, 10, 8, ButtonState::Down);
+    COMPARE_PIXEL(pressed, 1, 1, kPalette.DarkShadowColor);
+    COMPARE_PIXEL(pressed, 1, 3, S(-64));
+    COMPARE_PIXEL(pressed, 2, 2, S(-64));
+    COMPARE_PIXEL(pressed, 2, 3, S(-32));
+    COMPARE_PIXEL(pressed, 3, 3, S(-32));
+    COMPARE_PIXEL(pressed, 4, 3, S(-16)); // the sunken face
+    COMPARE_PIXEL(pressed, 7, 1, S(-16));
+    COMPARE_PIXEL(pressed, 7, 3, kPalette.ShadowColor);
+    COMPARE_PIXEL(pressed, 1, 5, S(-16));
+    COMPARE_PIXEL(pressed, 4, 5, kPalette.ShadowColor);
+    COMPARE_PIXEL(pressed, 6, 4, kPalette.ShadowColor);
+    COMPARE_PIXEL(pressed, 8, 5, S(-32));
+    COMPARE_PIXEL(pressed, 8, 4, S(-16));
+    COMPARE_PIXEL(pressed, 2, 6, S(-32));
+    COMPARE_PIXEL(pressed, 7, 6, S(-32));
+    COMPARE_PIXEL(pressed, 8, 2, S(-32));
+    COMPARE_PIXEL(pressed, 7, 2, S(-16));
 }
 
 void TestButtonLooks::softRounded_pressedCaptionInLightColor()
