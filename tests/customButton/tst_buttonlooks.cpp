@@ -317,9 +317,9 @@ void TestButtonLooks::softRounded_bevelPixelsWhereStepsOverlap()
     COMPARE_PIXEL(up, 2, 1, kPalette.FaceColor);
     COMPARE_PIXEL(up, 2, 2, kPalette.HighlightColor);
     COMPARE_PIXEL(up, 3, 3, kPalette.HighlightColor);
-    COMPARE_PIXEL(up, 4, 3, kPalette.LightColor);      // the inset face
+    COMPARE_PIXEL(up, 4, 3, kPalette.LightColor); // the inset face
     COMPARE_PIXEL(up, 7, 1, kPalette.FaceColor);
-    COMPARE_PIXEL(up, 7, 2, kPalette.LightColor);      // last step, over the face line
+    COMPARE_PIXEL(up, 7, 2, kPalette.LightColor); // last step, over the face line
     COMPARE_PIXEL(up, 8, 2, kPalette.FaceColor);
     COMPARE_PIXEL(up, 2, 5, kPalette.LightColor);
     COMPARE_PIXEL(up, 2, 6, kPalette.FaceColor);
@@ -457,8 +457,8 @@ void TestButtonLooks::flatBold_captionIsBoldInEveryFont()
     font.setPixelSize(pixelSize);
     // Pixels of the caption's exact colour: solid strokes, which a bold face has more of.
     const auto ink = [&](qint32 type) {
-        const auto d = draw(type, 90, 30, ButtonState::Up, true, false, true, false, kPalette, QStringLiteral("Prova"),
-                            font);
+        const auto d =
+            draw(type, 90, 30, ButtonState::Up, true, false, true, false, kPalette, QStringLiteral("Prova"), font);
         int n = 0;
         for (int y = 3; y < 27; ++y) {
             for (int x = 3; x < 87; ++x) {
