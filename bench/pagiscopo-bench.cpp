@@ -132,7 +132,7 @@ struct Row {
 QString ratioVerdict(double ratio, double target)
 {
     return ratio <= target ? QStringLiteral("met")
-                           : QStringLiteral("MISSED by %1%").arg((ratio / target - 1) * 100, 0, 'f', 0);
+                           : QStringLiteral("MISSED by %1%").arg((ratio / target - 1) * 100, 0, 'f', 1);
 }
 
 // ---- children -------------------------------------------------------------------------------
