@@ -48,7 +48,7 @@ void formpagiscopo::buildLayout()
 
     pagpagiscopo = new QLineEdit(this);
     pagpagiscopo->setObjectName(QStringLiteral("pagpagiscopo"));
-    pagpagiscopo->setMaxLength(3);
+    limitTypedLength(pagpagiscopo, 3);
     pagpagiscopo->setText(QStringLiteral("100"));
     pagpagiscopo->setFont(pointFont(QStringLiteral("Tahoma"), 15.75, true));
     placeTwips(pagpagiscopo, 5880, 480, 735, 495);

@@ -59,6 +59,7 @@ private Q_SLOTS:
     void editionChoice_loadsTheSamePageFromTheNewEdition();
     void editionChoice_missingSubpage_showsSubpage1();
     void pastedTexts_cannotLeaveThePagePath();
+    void pageBox_limitsTypingToThreeButKeepsTextsSetByCode();
 
 private:
     formpagiscopo &open();
@@ -333,17 +334,32 @@ void LoadPageTest::pastedTexts_cannotLeaveThePagePath()
 {
     open();
     m_platform->answers = {};
-    setPage(QStringLiteral("../")); // the box keeps three characters
+    setPage(QStringLiteral("../../x"));
     m_window->setSubpageText(QStringLiteral("/../../../etc/passwd x"));
     m_window->LoadPage();
     const auto requests = m_server->requests();
     QVERIFY(requests.size() >= 2);
-    QCOMPARE(requests.at(0).target,
-             QByteArrayLiteral("/pagiscopo/pub/tt4web/Nazionale/page-..%2F.%2F..%2F..%2F..%2Fetc%2Fpasswd%20x.png"));
-    QCOMPARE(requests.at(1).target, QByteArrayLiteral("/pagiscopo/pub/tt4web/Nazionale/page-..%2F.png"));
+    QCOMPARE(
+        requests.at(0).target,
+        QByteArrayLiteral("/pagiscopo/pub/tt4web/Nazionale/page-..%2F..%2Fx.%2F..%2F..%2F..%2Fetc%2Fpasswd%20x.png"));
+    QCOMPARE(requests.at(1).target, QByteArrayLiteral("/pagiscopo/pub/tt4web/Nazionale/page-..%2F..%2Fx.png"));
     for (const auto &request : requests) {
         QVERIFY(request.path.startsWith(QStringLiteral("/pagiscopo/pub/tt4web/Nazionale/page-")));
     }
+}
+
+void LoadPageTest::pageBox_limitsTypingToThreeButKeepsTextsSetByCode()
+{
+    open();
+    QLineEdit *box = m_window->pagpagiscopo;
+    box->clear();
+    QTest::keyClicks(box, QStringLiteral("5401"));
+    QCOMPARE(box->text(), QStringLiteral("540"));
+    box->selectAll();
+    QTest::keyClicks(box, QStringLiteral("7"));
+    QCOMPARE(box->text(), QStringLiteral("7"));
+    setPage(QStringLiteral("1000"));
+    QCOMPARE(box->text(), QStringLiteral("1000"));
 }
 
 QTEST_MAIN(LoadPageTest)
