@@ -41,7 +41,9 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        // A dialog opened meanwhile (a nested load's question) keeps its own Escape.
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape &&
+            !QApplication::activeModalWidget()) {
             m_pressed = true;
             return true;
         }
