@@ -44,6 +44,11 @@ public:
     void beep() override {}
     QString favouritesDir() const override { return m_dir.filePath(QStringLiteral("config")); }
     QString pageImagePath() const override { return m_dir.filePath(QStringLiteral("imma.png")); }
+    bool setStaysOnTop(QWidget *, bool) override { return true; }
+    bool trayAvailable() const override { return false; }
+    bool addTrayIcon(const QIcon &, const QString &, std::function<void(int)>) override { return false; }
+    void removeTrayIcon() override {}
+    void minimise(QWidget *) override {}
 
 private:
     QTemporaryDir m_dir;

@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <functional>
+
+class QIcon;
 class QWidget;
 
 // Everything the windows need from the desktop goes through here, so that the windows can be
@@ -24,4 +27,29 @@ public:
     // The file every downloaded page passes through. It lies in a folder that only this process
     // of this user uses, so nobody else can read, replace or link it.
     virtual QString pageImagePath() const = 0;
+
+    // Keeps a top-level window above all others, or lets it back among them, without moving,
+    // resizing or re-creating it. Returns false where the window system gives a program no way to
+    // do it.
+    virtual bool setStaysOnTop(QWidget *window, bool onTop) = 0;
+
+    // Whether the desktop has a notification area (system tray) to put an icon in.
+    virtual bool trayAvailable() const = 0;
+    // Puts the one notification-area icon of the program up, replacing one already shown.
+    // `activated` receives the classic mouse message of a press or release on the icon (see
+    // TrayMessage). Returns false when the icon cannot be shown.
+    virtual bool addTrayIcon(const QIcon &icon, const QString &tip, std::function<void(int message)> activated) = 0;
+    // Removes the icon; nothing happens when none is shown.
+    virtual void removeTrayIcon() = 0;
+
+    virtual void minimise(QWidget *window) = 0;
 };
+
+// Mouse messages a notification-area icon reports, by their classic numbers.
+namespace TrayMessage
+{
+constexpr int LeftButtonDown = 0x201;
+constexpr int LeftButtonDoubleClick = 0x203;
+constexpr int RightButtonUp = 0x205;
+constexpr int MiddleButtonDown = 0x207;
+} // namespace TrayMessage

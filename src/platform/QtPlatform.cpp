@@ -10,7 +10,9 @@
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QStandardPaths>
+#include <QSystemTrayIcon>
 #include <QTranslator>
+#include <QWindow>
 
 Q_LOGGING_CATEGORY(lcPlatform, "pagiscopo.platform", QtInfoMsg)
 
@@ -35,6 +37,8 @@ QtPlatform::QtPlatform() : m_privateDir(privateDirTemplate())
         qCWarning(lcPlatform) << "cannot create the private folder for the page image:" << m_privateDir.errorString();
     }
 }
+
+QtPlatform::~QtPlatform() = default;
 
 QString displayLineBreaks(QString text)
 {
@@ -90,4 +94,80 @@ void QtPlatform::installTranslationsAndFonts()
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPointSizeF(8.25);
     QApplication::setFont(font);
+}
+
+bool QtPlatform::setStaysOnTop(QWidget *window, bool onTop)
+{
+    // Wayland leaves stacking to the compositor alone.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        if (!m_warnedStaysOnTop) {
+            qCWarning(lcPlatform) << "this window system does not let a program keep its window on top";
+            m_warnedStaysOnTop = true;
+        }
+        return false;
+    }
+    Qt::WindowFlags flags = window->windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, onTop);
+    // QWidget::setWindowFlags would hide the window and create it anew; changing the flags of the
+    // native window in place only sends the window manager the new _NET_WM_STATE.
+    window->overrideWindowFlags(flags);
+    if (QWindow *handle = window->windowHandle()) {
+        handle->setFlags(flags);
+    }
+    return true;
+}
+
+bool QtPlatform::trayAvailable() const
+{
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+bool QtPlatform::addTrayIcon(const QIcon &icon, const QString &tip, std::function<void(int message)> activated)
+{
+    if (!trayAvailable()) {
+        qCWarning(lcPlatform) << "no notification area to put the icon in";
+        return false;
+    }
+    if (icon.isNull()) {
+        qCWarning(lcPlatform) << "the notification-area icon has no picture";
+        return false;
+    }
+    m_trayIcon = std::make_unique<QSystemTrayIcon>(icon);
+    m_trayIcon->setToolTip(tip);
+    // On the X11 tray Qt reports a left press as Trigger and a right press as Context.
+    QObject::connect(m_trayIcon.get(), &QSystemTrayIcon::activated, m_trayIcon.get(),
+                     [activated = std::move(activated)](QSystemTrayIcon::ActivationReason reason) {
+                         switch (reason) {
+                         case QSystemTrayIcon::Trigger:
+                             activated(TrayMessage::LeftButtonDown);
+                             break;
+                         case QSystemTrayIcon::Context:
+                             activated(TrayMessage::RightButtonUp);
+                             break;
+                         case QSystemTrayIcon::DoubleClick:
+                             activated(TrayMessage::LeftButtonDoubleClick);
+                             break;
+                         case QSystemTrayIcon::MiddleClick:
+                             activated(TrayMessage::MiddleButtonDown);
+                             break;
+                         case QSystemTrayIcon::Unknown:
+                             break;
+                         }
+                     });
+    m_trayIcon->show();
+    return true;
+}
+
+void QtPlatform::removeTrayIcon()
+{
+    if (m_trayIcon) {
+        m_trayIcon->hide();
+        // Deleted later: the icon may be removed from inside its own activated signal.
+        m_trayIcon.release()->deleteLater();
+    }
+}
+
+void QtPlatform::minimise(QWidget *window)
+{
+    window->showMinimized();
 }

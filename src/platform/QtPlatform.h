@@ -4,16 +4,26 @@
 
 #include <QTemporaryDir>
 
+#include <memory>
+
+class QSystemTrayIcon;
+
 // The real desktop: Qt message boxes, the system beep, XDG folders.
 class QtPlatform : public Platform
 {
 public:
     QtPlatform();
+    ~QtPlatform() override;
 
     bool askYesNo(QWidget *parent, const QString &title, const QString &text) override;
     void beep() override;
     QString favouritesDir() const override;
     QString pageImagePath() const override;
+    bool setStaysOnTop(QWidget *window, bool onTop) override;
+    bool trayAvailable() const override;
+    bool addTrayIcon(const QIcon &icon, const QString &tip, std::function<void(int message)> activated) override;
+    void removeTrayIcon() override;
+    void minimise(QWidget *window) override;
 
     // Loads Qt's own Italian texts (Sì/No on the question) and the Windows-metric fonts the
     // layouts were drawn for. Needs the application object.
@@ -21,6 +31,8 @@ public:
 
 private:
     QTemporaryDir m_privateDir;
+    std::unique_ptr<QSystemTrayIcon> m_trayIcon;
+    bool m_warnedStaysOnTop = false;
 };
 
 // "a\rb" -> "a\nb": the question's text uses a lone carriage return as its line break.

@@ -20,3 +20,41 @@ QString FakePlatform::pageImagePath() const
 {
     return m_dir.filePath(QStringLiteral("imma.png"));
 }
+
+bool FakePlatform::setStaysOnTop(QWidget *, bool onTop)
+{
+    staysOnTopCalls.append(onTop);
+    return canStayOnTop;
+}
+
+bool FakePlatform::addTrayIcon(const QIcon &icon, const QString &tip, std::function<void(int)> activated)
+{
+    if (!hasTray) {
+        return false;
+    }
+    trayIconShown = true;
+    trayIcon = icon;
+    trayTip = tip;
+    m_trayActivated = std::move(activated);
+    return true;
+}
+
+void FakePlatform::removeTrayIcon()
+{
+    ++trayRemovals;
+    trayIconShown = false;
+}
+
+void FakePlatform::trayClick(int message)
+{
+    if (trayIconShown && m_trayActivated) {
+        // A copy: the handler may remove the icon, and the callback with it.
+        auto activated = m_trayActivated;
+        activated(message);
+    }
+}
+
+void FakePlatform::minimise(QWidget *)
+{
+    ++minimised;
+}

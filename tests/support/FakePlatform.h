@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 
+#include <QIcon>
 #include <QList>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -19,6 +20,11 @@ public:
     void beep() override { ++beeps; }
     QString favouritesDir() const override;
     QString pageImagePath() const override;
+    bool setStaysOnTop(QWidget *window, bool onTop) override;
+    bool trayAvailable() const override { return hasTray; }
+    bool addTrayIcon(const QIcon &icon, const QString &tip, std::function<void(int message)> activated) override;
+    void removeTrayIcon() override;
+    void minimise(QWidget *window) override;
 
     // Answers given to the next questions, in order; when the script is empty the answer is No.
     QList<bool> answers;
@@ -32,6 +38,21 @@ public:
     QList<Question> questions;
     int beeps = 0;
 
+    // Every always-on-top request, in order; `canStayOnTop` is what the window system can do.
+    QList<bool> staysOnTopCalls;
+    bool canStayOnTop = true;
+
+    // The notification area. `trayClick(message)` plays the user acting on the icon.
+    bool hasTray = true;
+    bool trayIconShown = false;
+    QString trayTip;
+    QIcon trayIcon;
+    int trayRemovals = 0;
+    void trayClick(int message);
+
+    int minimised = 0;
+
 private:
     QTemporaryDir m_dir;
+    std::function<void(int)> m_trayActivated;
 };
