@@ -1,5 +1,6 @@
 // Start-up and shutdown of the main window, and the choice of edition.
 
+#include "platform/Platform.h"
 #include "windows/formpagiscopo.h"
 
 #include <QComboBox>
@@ -30,6 +31,7 @@ void formpagiscopo::Combo1_Click()
 
 void formpagiscopo::Form_Unload(qint16 &Cancel)
 {
-    // Closing is never refused and nothing of the viewing is stored.
+    // Closing is never refused and nothing of the viewing is stored; no icon outlives the program.
     Q_UNUSED(Cancel);
+    m_platform.removeTrayIcon();
 }

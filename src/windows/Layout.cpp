@@ -1,5 +1,8 @@
 #include "windows/Layout.h"
 
+#include "customButton/customButton.h"
+#include "windows/WindowsLog.h"
+
 #include <QLineEdit>
 #include <QValidator>
 #include <QWidget>
@@ -35,4 +38,27 @@ private:
 void limitTypedLength(QLineEdit *box, int characters)
 {
     box->setValidator(new TypedLengthValidator(characters, box));
+}
+
+customButton *createButton(QWidget *parent, const ButtonDesign &design, int left, int top, int width, int height)
+{
+    // Windows keep the stored keys in lower case; the button matches them without regard to case.
+    ButtonPropertyBag bag;
+    bag.write(QStringLiteral("tx"), QString::fromUtf8(design.caption));
+    bag.write(QStringLiteral("btype"), design.look);
+    bag.write(QStringLiteral("enab"), true);
+    bag.write(QStringLiteral("font"), pointFont(QStringLiteral("MS Sans Serif"), 8.25, design.bold));
+    bag.write(QStringLiteral("coltype"), design.scheme);
+    bag.write(QStringLiteral("focusr"), true);
+    bag.write(QStringLiteral("bcol"), design.backColour);
+    bag.write(QStringLiteral("fcol"), quint32(0));
+
+    auto *button = new customButton(parent);
+    button->setObjectName(QLatin1String(design.name));
+    QString error;
+    if (!button->readProperties(bag, &error)) {
+        qCWarning(lcWindows) << "button" << design.name << "kept part of its defaults:" << error;
+    }
+    placeTwips(button, left, top, width, height);
+    return button;
 }

@@ -20,3 +20,23 @@ class QLineEdit;
 // Limits what the user can type or paste into a box to `characters`, while texts the program sets
 // stay exactly as set (QLineEdit's own maximum length would cut those too).
 void limitTypedLength(QLineEdit *box, int characters);
+
+class customButton;
+
+// The designer values of one captioned button as a window stores them, in the button's own keys.
+struct ButtonDesign {
+    const char *name;
+    const char *caption;
+    qint32 look;
+    qint32 scheme;
+    quint32 backColour; // 0x00BBGGRR
+    bool bold;
+};
+
+// The design colours of the buttons, 0x00BBGGRR.
+constexpr quint32 kButtonFace = 0x00D8E9EC;    // 236, 233, 216
+constexpr quint32 kFavouriteFace = 0x00FFC0C0; // 192, 192, 255
+
+// Creates a button under `parent`, restores it from its stored properties the way a window loads
+// its controls, and places it from its twips geometry (which draws it).
+customButton *createButton(QWidget *parent, const ButtonDesign &design, int left, int top, int width, int height);

@@ -5,8 +5,15 @@
 class Platform;
 class Downloader;
 class PictureBox;
+class PictureButton;
+class Skinner;
+class WrappingCheckBox;
+class customButton;
 class QComboBox;
+class QGroupBox;
+class QLabel;
 class QLineEdit;
+class QTimer;
 
 // The main window. It owns the controls and the viewing state and wires the controls' events to
 // the handlers; the handlers themselves live with their subsystems (viewer/, navigation/, ...).
@@ -20,25 +27,71 @@ public:
     formpagiscopo(Platform &platform, Downloader &downloader, const QString &serverBase, QWidget *parent = nullptr);
     ~formpagiscopo() override;
 
-    // Controls, under the names the rest of the program knows them by.
+    // Controls, under the names the rest of the program knows them by (windows/formpagiscopo.cpp).
     PictureBox *Picture1 = nullptr;
+    customButton *About = nullptr;
     QComboBox *Combo1 = nullptr;
-    QLineEdit *pagpagiscopo = nullptr;
+    QGroupBox *Frame2 = nullptr;
+    customButton *sport = nullptr;
+    customButton *ultime = nullptr;
+    customButton *Tv = nullptr;
+    customButton *libero = nullptr;
+    customButton *tvoggi = nullptr;
+    customButton *ultimaora = nullptr;
+    customButton *calcio = nullptr;
+    QTimer *Timer2 = nullptr;
+    QTimer *Timer1 = nullptr;
     QComboBox *numsottopag = nullptr;
+    PictureButton *indietro = nullptr;
+    PictureButton *avanti = nullptr;
+    QLineEdit *pagpagiscopo = nullptr;
+    Skinner *Skinner1 = nullptr;
+    QGroupBox *Frame1 = nullptr;
+    WrappingCheckBox *Check1 = nullptr;
+    WrappingCheckBox *scorri1 = nullptr;
+    customButton *Refresh1 = nullptr;
+    customButton *traybar1 = nullptr;
+    customButton *soloimma = nullptr;
+    QGroupBox *Frame3 = nullptr;
+    customButton *nextsottopag = nullptr;
+    customButton *backsottopag = nullptr;
+    customButton *vai = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *Label3 = nullptr;
 
+    // The window sees every character before the focused control while this is on.
+    bool KeyPreview = true;
+
+    // viewer/: page loader, start-up and shutdown.
     bool searchForward = false;
     bool autoRefreshOn = true;
-
-    // Page loader (viewer/LoadPage.cpp).
     void LoadPage();
-
-    // Start-up and shutdown (viewer/FormLifecycle.cpp).
     void Form_Load();
     void Combo1_Click();
     void Form_Unload(qint16 &Cancel);
-
     QString subpageText() const;
     void setSubpageText(const QString &text);
+
+    // navigation/: the six commands that step pages and subpages.
+    void avanti_Click();
+    void indietro_Click();
+    void nextsottopag_Click();
+    void backsottopag_Click();
+    void vai_Click();
+    void numsottopag_Click();
+
+    // modes/: always on top, the notification area, image-only mode.
+    void Check1_Click();
+    void MakeTopMost(QWidget *window);
+    void MakeNormal(QWidget *window);
+    void traybar1_Click();
+    void minimize_to_tray();
+    // The notification-area icon reports its mouse messages here, the message number times the
+    // twips of a pixel standing in X.
+    void Form_MouseMove(qint16 Button, qint16 Shift, float X, float Y);
+    void soloimma_Click();
+    // The tip shown over the icon; set when the icon is added, empty until then.
+    QString trayIconData;
 
     Platform &platform() const { return m_platform; }
     const QString &serverBase() const { return m_serverBase; }
@@ -52,6 +105,7 @@ private:
     void searchForPage();
     void removePageImageFile() const;
     void buildLayout();
+    void connectControls();
 
     Platform &m_platform;
     Downloader &m_downloader;

@@ -1,6 +1,7 @@
 #include "FakePlatform.h"
 #include "HttpFixture.h"
 #include "TestImages.h"
+#include "WindowFixture.h"
 #include "viewer/DownloadUrl.h"
 #include "windows/PictureBox.h"
 #include "windows/formpagiscopo.h"
@@ -17,17 +18,6 @@
 
 namespace
 {
-
-QString pagePath(const QString &edition, const QString &page, const QString &subpage = QStringLiteral("1"))
-{
-    return QStringLiteral("/pagiscopo/pub/tt4web/%1/page-%2%3.png")
-        .arg(edition, page, subpage == QLatin1String("1") ? QString() : QLatin1Char('.') + subpage);
-}
-
-QString national(int page)
-{
-    return pagePath(QStringLiteral("Nazionale"), QString::number(page));
-}
 
 const QString kQuestion = QStringLiteral("La pagina del Pagiscopo scelta,non esiste continuare a cercare?\r"
                                          "(potrebbe richiedere alcuni secondi)");

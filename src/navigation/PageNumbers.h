@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// How the commands step the texts of the page box and the subpage box. The boxes take digits only
+// when typed, but can be emptied, and text can be pasted: every text gives a sensible result.
+
+// The value of a text made only of decimal digits (leading zeros allowed); anything else,
+// including the empty text and a number too long to hold, has none.
+std::optional<qint64> decimalValue(const QString &text);
+
+// Next page: one up, with no upper bound ("999" gives "1000"). A text that is no number steps
+// from the first page, 100.
+QString nextPageText(const QString &page);
+// Previous page: one down, never below 100.
+QString previousPageText(const QString &page);
+// Next subpage: one up, with no upper bound ("07" gives "8"). A text that is no number counts as
+// subpage 1.
+QString nextSubpageText(const QString &subpage);
+// Previous subpage: one down while above 1; "1" stays as it is, and a text that is no number
+// becomes "1".
+QString previousSubpageText(const QString &subpage);

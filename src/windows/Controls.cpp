@@ -1,0 +1,90 @@
+#include "windows/Controls.h"
+
+#include <QPainter>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+PictureButton::PictureButton(const QPixmap &picture, const QString &caption, QWidget *parent)
+    : QPushButton(caption, parent), m_picture(picture)
+{
+    setAccessibleName(caption);
+}
+
+QSize PictureButton::sizeHint() const
+{
+    const QSize caption = fontMetrics().size(Qt::TextShowMnemonic, text());
+    return {qMax(caption.width(), m_picture.width()) + 12, caption.height() + m_picture.height() + 12};
+}
+
+void PictureButton::paintEvent(QPaintEvent *)
+{
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    // The bevel only: picture and caption are placed below, one above the other.
+    option.text.clear();
+    option.icon = QIcon();
+    painter.drawControl(QStyle::CE_PushButtonBevel, option);
+
+    const bool down = isDown() || isChecked();
+    const int shift = down ? 1 : 0;
+    const int captionHeight = fontMetrics().height();
+    const int top = (height() - m_picture.height() - captionHeight) / 2;
+    const QPoint pictureAt((width() - m_picture.width()) / 2 + shift, top + shift);
+    painter.drawPixmap(pictureAt, m_picture);
+    const QRect captionRect(shift, top + m_picture.height() + shift, width(), captionHeight);
+    painter.drawItemText(captionRect, Qt::AlignHCenter | Qt::AlignTop | Qt::TextShowMnemonic, palette(), isEnabled(),
+                         text(), QPalette::ButtonText);
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = rect().adjusted(4, 4, -4, -4);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
+}
+
+WrappingCheckBox::WrappingCheckBox(const QString &text, QWidget *parent) : QCheckBox(text, parent) {}
+
+QRect WrappingCheckBox::captionRect() const
+{
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const int indicator = style()->pixelMetric(QStyle::PM_IndicatorWidth, &option, this);
+    const int spacing = style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, &option, this);
+    return rect().adjusted(indicator + spacing, 0, 0, 0);
+}
+
+void WrappingCheckBox::paintEvent(QPaintEvent *)
+{
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    QStyleOptionButton indicator = option;
+    indicator.rect = style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, this);
+    indicator.rect.moveTop((height() - indicator.rect.height()) / 2);
+    painter.drawPrimitive(QStyle::PE_IndicatorCheckBox, indicator);
+
+    const QRect caption = captionRect();
+    painter.drawItemText(caption, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap | Qt::TextShowMnemonic,
+                         palette(), isEnabled(), text(), QPalette::WindowText);
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = painter.boundingRect(caption, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, text())
+                         .adjusted(-1, 0, 1, 0)
+                         .intersected(rect());
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
+}
+
+bool WrappingCheckBox::hitButton(const QPoint &pos) const
+{
+    return rect().contains(pos);
+}
+
+Skinner::Skinner(int borderStyle, const QString &formName, QObject *parent) : QObject(parent)
+{
+    setObjectName(QStringLiteral("Skinner1"));
+    setProperty("borderstyleviejo", borderStyle);
+    setProperty("nombreform_paraborderstyleviejo", formName);
+}
