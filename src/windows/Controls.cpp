@@ -65,8 +65,8 @@ void WrappingCheckBox::paintEvent(QPaintEvent *)
     painter.drawPrimitive(QStyle::PE_IndicatorCheckBox, indicator);
 
     const QRect caption = captionRect();
-    painter.drawItemText(caption, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap | Qt::TextShowMnemonic,
-                         palette(), isEnabled(), text(), QPalette::WindowText);
+    painter.drawItemText(caption, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, palette(),
+                         isEnabled(), text(), QPalette::WindowText);
     if (hasFocus()) {
         QStyleOptionFocusRect focus;
         focus.initFrom(this);
@@ -80,6 +80,30 @@ void WrappingCheckBox::paintEvent(QPaintEvent *)
 bool WrappingCheckBox::hitButton(const QPoint &pos) const
 {
     return rect().contains(pos);
+}
+
+Frame::Frame(const QString &caption, QWidget *parent) : QGroupBox(caption, parent) {}
+
+void Frame::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const QFontMetrics metrics = fontMetrics();
+    const int lineY = metrics.height() / 2;
+    // Etched: a shadow line with a light one just inside and below it.
+    const QRect outer(0, lineY, width() - 2, height() - lineY - 2);
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawRect(outer);
+    painter.setPen(palette().color(QPalette::Light));
+    painter.drawRect(outer.translated(1, 1));
+    if (title().isEmpty()) {
+        return;
+    }
+    constexpr int captionLeft = 8;
+    constexpr int captionPadding = 2;
+    const QRect caption(captionLeft, 0, metrics.horizontalAdvance(title()) + 2 * captionPadding, metrics.height());
+    painter.fillRect(caption, palette().color(QPalette::Window));
+    style()->drawItemText(&painter, caption, Qt::AlignCenter | Qt::TextShowMnemonic, palette(), isEnabled(), title(),
+                          QPalette::WindowText);
 }
 
 Skinner::Skinner(int borderStyle, const QString &formName, QObject *parent) : QObject(parent)

@@ -3,6 +3,7 @@
 // Small standard controls the window layouts need beyond what Qt offers as it stands.
 
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QObject>
 #include <QPixmap>
 #include <QPushButton>
@@ -41,6 +42,20 @@ protected:
 
 private:
     QRect captionRect() const;
+};
+
+// A frame of the classic kind: an etched rectangle whose top line runs through the middle of the
+// caption. (The desktop styles put the caption above the frame, where the controls that the
+// layouts place just below the caption would cover the frame's line.)
+class Frame : public QGroupBox
+{
+    Q_OBJECT
+
+public:
+    explicit Frame(const QString &caption, QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
 };
 
 // Stands in for the skinning control each window carries: invisible, never called, holding only

@@ -10,7 +10,6 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
@@ -28,10 +27,9 @@ constexpr qint32 kFlatBold = 5;
 constexpr qint32 kSystemColors = 1;
 constexpr qint32 kCustomColors = 2;
 
-QGroupBox *createFrame(QWidget *parent, const char *name, const QString &caption, int left, int top, int width,
-                       int height)
+Frame *createFrame(QWidget *parent, const char *name, const QString &caption, int left, int top, int width, int height)
 {
-    auto *frame = new QGroupBox(caption, parent);
+    auto *frame = new Frame(caption, parent);
     frame->setObjectName(QLatin1String(name));
     placeTwips(frame, left, top, width, height);
     return frame;

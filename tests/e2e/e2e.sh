@@ -57,5 +57,17 @@ picture_matches() {
     [ "$(compare -metric AE "$crop" "$expected" null: 2>&1)" = "0" ]
 }
 
+# click_at X Y: a left click at a point of the main window's client area.
+click_at() { xdotool mousemove --window "$WINDOW" "$1" "$2" click 1; }
+
+# Client-area geometry and state of a window, as the X server has them.
+client_size() { xwininfo -id "$1" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}'; }
+client_origin() { xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} END{print x "," y}'; }
+is_viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+is_unmapped() { ! is_viewable "$1"; }
+
+# pixel_at PNG X Y: the colour of one pixel as RRGGBB.
+pixel_at() { convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
+
 . "$here/cases/$case_name.sh"
 echo "PASS: $case_name"

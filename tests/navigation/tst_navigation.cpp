@@ -60,19 +60,69 @@ void NavigationTest::steppingRules_data()
     QTest::addColumn<QString>("previousPage");
     QTest::addColumn<QString>("nextSubpage");
     QTest::addColumn<QString>("previousSubpage");
-    QTest::newRow("ordinary") << "150" << "151" << "149" << "151" << "149";
-    QTest::newRow("at the bottom") << "100" << "101" << "100" << "101" << "99";
-    QTest::newRow("below the bottom") << "5" << "6" << "100" << "6" << "4";
-    QTest::newRow("subpage 1") << "1" << "2" << "100" << "2" << "1";
-    QTest::newRow("zero") << "0" << "1" << "100" << "1" << "0";
-    QTest::newRow("leading zeros") << "07" << "8" << "100" << "8" << "6";
-    QTest::newRow("no upper bound") << "999" << "1000" << "998" << "1000" << "998";
-    QTest::newRow("empty") << "" << "101" << "100" << "2" << "1";
-    QTest::newRow("letters") << "1a" << "101" << "100" << "2" << "1";
-    QTest::newRow("sign") << "-5" << "101" << "100" << "2" << "1";
-    QTest::newRow("blank") << " 5" << "101" << "100" << "2" << "1";
-    QTest::newRow("arabic-indic digits") << QString::fromUtf8("\u0661\u0662") << "101" << "100" << "2" << "1";
-    QTest::newRow("too long to hold") << QString(40, QLatin1Char('9')) << "101" << "100" << "2" << "1";
+    QTest::newRow("ordinary") << "150"
+                              << "151"
+                              << "149"
+                              << "151"
+                              << "149";
+    QTest::newRow("at the bottom") << "100"
+                                   << "101"
+                                   << "100"
+                                   << "101"
+                                   << "99";
+    QTest::newRow("below the bottom") << "5"
+                                      << "6"
+                                      << "100"
+                                      << "6"
+                                      << "4";
+    QTest::newRow("subpage 1") << "1"
+                               << "2"
+                               << "100"
+                               << "2"
+                               << "1";
+    QTest::newRow("zero") << "0"
+                          << "1"
+                          << "100"
+                          << "1"
+                          << "0";
+    QTest::newRow("leading zeros") << "07"
+                                   << "8"
+                                   << "100"
+                                   << "8"
+                                   << "6";
+    QTest::newRow("no upper bound") << "999"
+                                    << "1000"
+                                    << "998"
+                                    << "1000"
+                                    << "998";
+    QTest::newRow("empty") << ""
+                           << "101"
+                           << "100"
+                           << "2"
+                           << "1";
+    QTest::newRow("letters") << "1a"
+                             << "101"
+                             << "100"
+                             << "2"
+                             << "1";
+    QTest::newRow("sign") << "-5"
+                          << "101"
+                          << "100"
+                          << "2"
+                          << "1";
+    QTest::newRow("blank") << " 5"
+                           << "101"
+                           << "100"
+                           << "2"
+                           << "1";
+    QTest::newRow("arabic-indic digits") << QString::fromUtf8("\u0661\u0662") << "101"
+                                         << "100"
+                                         << "2"
+                                         << "1";
+    QTest::newRow("too long to hold") << QString(40, QLatin1Char('9')) << "101"
+                                      << "100"
+                                      << "2"
+                                      << "1";
 }
 
 void NavigationTest::steppingRules()

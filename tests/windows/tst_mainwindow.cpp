@@ -64,7 +64,7 @@ void MainWindowTest::controls_data()
     row("Picture1", "PictureBox", "formpagiscopo", 8, 8, 364, 404);
     row("About", "customButton", "formpagiscopo", 392, 352, 97, 17);
     row("Combo1", "QComboBox", "formpagiscopo", 392, 392, 81, 21);
-    row("Frame2", "QGroupBox", "formpagiscopo", 8, 416, 473, 49);
+    row("Frame2", "Frame", "formpagiscopo", 8, 416, 473, 49);
     row("sport", "customButton", "Frame2", 136, 16, 49, 25);
     row("ultime", "customButton", "Frame2", 8, 16, 49, 25);
     row("Tv", "customButton", "Frame2", 264, 16, 49, 25);
@@ -76,13 +76,13 @@ void MainWindowTest::controls_data()
     row("indietro", "PictureButton", "formpagiscopo", 392, 80, 49, 41);
     row("avanti", "PictureButton", "formpagiscopo", 448, 80, 49, 41);
     row("pagpagiscopo", "QLineEdit", "formpagiscopo", 392, 32, 49, 33);
-    row("Frame1", "QGroupBox", "formpagiscopo", 376, 192, 137, 153);
+    row("Frame1", "Frame", "formpagiscopo", 376, 192, 137, 153);
     row("Check1", "WrappingCheckBox", "Frame1", 8, 16, 121, 33);
     row("scorri1", "WrappingCheckBox", "Frame1", 8, 56, 121, 33);
     row("Refresh1", "customButton", "Frame1", 16, 96, 97, 17);
     row("traybar1", "customButton", "Frame1", 16, 112, 97, 17);
     row("soloimma", "customButton", "Frame1", 16, 128, 97, 17);
-    row("Frame3", "QGroupBox", "formpagiscopo", 376, 8, 137, 177);
+    row("Frame3", "Frame", "formpagiscopo", 376, 8, 137, 177);
     row("nextsottopag", "customButton", "Frame3", 48, 144, 41, 17);
     row("backsottopag", "customButton", "Frame3", 8, 144, 41, 17);
     row("vai", "customButton", "Frame3", 72, 24, 33, 33);
@@ -108,10 +108,10 @@ void MainWindowTest::controls()
 
 void MainWindowTest::tabOrder_followsTheDesign()
 {
-    const QStringList expected = {"pagpagiscopo", "indietro",     "avanti",  "numsottopag", "sport",    "ultime",
-                                  "Tv",           "libero",       "tvoggi",  "ultimaora",   "calcio",   "vai",
-                                  "traybar1",     "Refresh1",     "Combo1",  "backsottopag", "nextsottopag",
-                                  "scorri1",      "Check1",       "About",   "Picture1",    "soloimma"};
+    const QStringList expected = {"pagpagiscopo", "indietro", "avanti",   "numsottopag",  "sport",        "ultime",
+                                  "Tv",           "libero",   "tvoggi",   "ultimaora",    "calcio",       "vai",
+                                  "traybar1",     "Refresh1", "Combo1",   "backsottopag", "nextsottopag", "scorri1",
+                                  "Check1",       "About",    "Picture1", "soloimma"};
     QStringList chain;
     QWidget *widget = w().pagpagiscopo;
     do {
@@ -140,7 +140,8 @@ void MainWindowTest::buttons_restoreTheirStoredLooks_data()
     QTest::addColumn<bool>("bold");
     const quint32 face = 0x00D8E9EC;      // 236, 233, 216
     const quint32 favourite = 0x00FFC0C0; // 192, 192, 255
-    QTest::newRow("About") << "About" << "About" << 4 << 1 << face << false;
+    QTest::newRow("About") << "About"
+                           << "About" << 4 << 1 << face << false;
     for (const auto &[name, caption] : {std::pair{"sport", "Sport"},
                                         {"ultime", "Notizie"},
                                         {"Tv", "T.V."},
@@ -150,12 +151,18 @@ void MainWindowTest::buttons_restoreTheirStoredLooks_data()
                                         {"calcio", "Calcio"}}) {
         QTest::newRow(name) << name << caption << 3 << 2 << favourite << false;
     }
-    QTest::newRow("Refresh1") << "Refresh1" << "Ferma auto-refresh" << 3 << 1 << face << false;
-    QTest::newRow("traybar1") << "traybar1" << "Metti in TrayBar" << 3 << 1 << face << false;
-    QTest::newRow("soloimma") << "soloimma" << "Togli pulsanti" << 3 << 1 << face << false;
-    QTest::newRow("nextsottopag") << "nextsottopag" << ">" << 5 << 1 << face << true;
-    QTest::newRow("backsottopag") << "backsottopag" << "<" << 5 << 1 << face << true;
-    QTest::newRow("vai") << "vai" << "Vai" << 1 << 1 << face << false;
+    QTest::newRow("Refresh1") << "Refresh1"
+                              << "Ferma auto-refresh" << 3 << 1 << face << false;
+    QTest::newRow("traybar1") << "traybar1"
+                              << "Metti in TrayBar" << 3 << 1 << face << false;
+    QTest::newRow("soloimma") << "soloimma"
+                              << "Togli pulsanti" << 3 << 1 << face << false;
+    QTest::newRow("nextsottopag") << "nextsottopag"
+                                  << ">" << 5 << 1 << face << true;
+    QTest::newRow("backsottopag") << "backsottopag"
+                                  << "<" << 5 << 1 << face << true;
+    QTest::newRow("vai") << "vai"
+                         << "Vai" << 1 << 1 << face << false;
 }
 
 void MainWindowTest::buttons_restoreTheirStoredLooks()
