@@ -49,6 +49,7 @@ public:
     bool addTrayIcon(const QIcon &, const QString &, std::function<void(int)>) override { return false; }
     void removeTrayIcon() override {}
     void minimise(QWidget *) override {}
+    void openUrl(const QUrl &) override {}
 
 private:
     QTemporaryDir m_dir;

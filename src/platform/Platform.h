@@ -5,6 +5,7 @@
 #include <functional>
 
 class QIcon;
+class QUrl;
 class QWidget;
 
 // Everything the windows need from the desktop goes through here, so that the windows can be
@@ -43,6 +44,9 @@ public:
     virtual void removeTrayIcon() = 0;
 
     virtual void minimise(QWidget *window) = 0;
+
+    // Opens a web page in the user's browser.
+    virtual void openUrl(const QUrl &url) = 0;
 };
 
 // Mouse messages a notification-area icon reports, by their classic numbers.

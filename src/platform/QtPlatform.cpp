@@ -3,6 +3,7 @@
 #include "platform/PlatformLog.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFont>
@@ -12,6 +13,7 @@
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
 #include <QTranslator>
+#include <QUrl>
 #include <QWindow>
 
 Q_LOGGING_CATEGORY(lcPlatform, "pagiscopo.platform", QtInfoMsg)
@@ -170,4 +172,11 @@ void QtPlatform::removeTrayIcon()
 void QtPlatform::minimise(QWidget *window)
 {
     window->showMinimized();
+}
+
+void QtPlatform::openUrl(const QUrl &url)
+{
+    if (!QDesktopServices::openUrl(url)) {
+        qCWarning(lcPlatform) << "the desktop could not open" << url.toString();
+    }
 }

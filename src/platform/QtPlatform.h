@@ -24,6 +24,7 @@ public:
     bool addTrayIcon(const QIcon &icon, const QString &tip, std::function<void(int message)> activated) override;
     void removeTrayIcon() override;
     void minimise(QWidget *window) override;
+    void openUrl(const QUrl &url) override;
 
     // Loads Qt's own Italian texts (Sì/No on the question) and the Windows-metric fonts the
     // layouts were drawn for. Needs the application object.

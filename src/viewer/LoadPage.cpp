@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScopeGuard>
 
 namespace
 {
@@ -93,6 +94,8 @@ void formpagiscopo::removePageImageFile() const
 
 void formpagiscopo::LoadPage()
 {
+    ++m_loadsRunning;
+    const auto done = qScopeGuard([this] { --m_loadsRunning; });
     if (attemptLoad(kFirstAttemptThreshold) != Attempt::Found) {
         if (subpageText() != QLatin1String("1")) {
             // A missing subpage falls back to the page's first subpage, with everything a load does.

@@ -20,24 +20,51 @@ QFont pointFont(const QString &family, qreal points, bool bold)
     return font;
 }
 
+QFont windowFont()
+{
+    return pointFont(QStringLiteral("MS Sans Serif"), 8.25, false);
+}
+
 namespace
 {
 
 class TypedLengthValidator : public QValidator
 {
 public:
-    TypedLengthValidator(int characters, QObject *parent) : QValidator(parent), m_characters(characters) {}
-    State validate(QString &input, int &) const override { return input.size() <= m_characters ? Acceptable : Invalid; }
+    TypedLengthValidator(int characters, bool digitsOnly, QObject *parent)
+        : QValidator(parent), m_characters(characters), m_digitsOnly(digitsOnly)
+    {
+    }
+    State validate(QString &input, int &) const override
+    {
+        if (input.size() > m_characters) {
+            return Invalid;
+        }
+        if (m_digitsOnly) {
+            for (const QChar c : input) {
+                if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+                    return Invalid;
+                }
+            }
+        }
+        return Acceptable;
+    }
 
 private:
     int m_characters;
+    bool m_digitsOnly;
 };
 
 } // namespace
 
 void limitTypedLength(QLineEdit *box, int characters)
 {
-    box->setValidator(new TypedLengthValidator(characters, box));
+    box->setValidator(new TypedLengthValidator(characters, false, box));
+}
+
+void limitTypedDigits(QLineEdit *box, int characters)
+{
+    box->setValidator(new TypedLengthValidator(characters, true, box));
 }
 
 customButton *createButton(QWidget *parent, const ButtonDesign &design, int left, int top, int width, int height)
@@ -47,7 +74,9 @@ customButton *createButton(QWidget *parent, const ButtonDesign &design, int left
     bag.write(QStringLiteral("tx"), QString::fromUtf8(design.caption));
     bag.write(QStringLiteral("btype"), design.look);
     bag.write(QStringLiteral("enab"), true);
-    bag.write(QStringLiteral("font"), pointFont(QStringLiteral("MS Sans Serif"), 8.25, design.bold));
+    QFont font = windowFont();
+    font.setBold(design.bold);
+    bag.write(QStringLiteral("font"), font);
     bag.write(QStringLiteral("coltype"), design.scheme);
     bag.write(QStringLiteral("focusr"), true);
     bag.write(QStringLiteral("bcol"), design.backColour);

@@ -14,12 +14,16 @@ constexpr int twipsToPixels(int twips)
 void placeTwips(QWidget *widget, int left, int top, int width, int height);
 
 QFont pointFont(const QString &family, qreal points, bool bold);
+// The font every window's controls use unless the layout gives another: MS Sans Serif 8.25 pt.
+QFont windowFont();
 
 class QLineEdit;
 
 // Limits what the user can type or paste into a box to `characters`, while texts the program sets
 // stay exactly as set (QLineEdit's own maximum length would cut those too).
 void limitTypedLength(QLineEdit *box, int characters);
+// The same for a number box: what is typed or pasted must also be decimal digits only.
+void limitTypedDigits(QLineEdit *box, int characters);
 
 class customButton;
 

@@ -97,6 +97,7 @@ void formpagiscopo::buildLayout()
 {
     setWindowTitle(QStringLiteral("Pagiscopo 3.5 - zorvik"));
     setWindowIcon(applicationIcon());
+    setFont(windowFont());
     setFixedSize(twipsToPixels(7785), twipsToPixels(7035));
     move(twipsToPixels(2175), twipsToPixels(780));
 
@@ -208,8 +209,15 @@ void formpagiscopo::connectControls()
 
     // Runs for the user's click and for every change of the value made by the program.
     connect(Check1, &QCheckBox::toggled, this, &formpagiscopo::Check1_Click);
+    connect(scorri1, &QCheckBox::toggled, this, &formpagiscopo::scorri1_Click);
+    connect(Timer1, &QTimer::timeout, this, &formpagiscopo::Timer1_Timer);
+    connect(Timer2, &QTimer::timeout, this, &formpagiscopo::Timer2_Timer);
+    connect(Refresh1, &customButton::Click, this, &formpagiscopo::Refresh1_Click);
+    connect(About, &customButton::Click, this, &formpagiscopo::About_Click);
     connect(traybar1, &customButton::Click, this, &formpagiscopo::traybar1_Click);
     connect(soloimma, &customButton::Click, this, &formpagiscopo::soloimma_Click);
+
+    connectKeyboard();
 }
 
 QString formpagiscopo::subpageText() const

@@ -66,6 +66,8 @@ public:
     bool searchForward = false;
     bool autoRefreshOn = true;
     void LoadPage();
+    // Whether a page load is under way (a question or the page search may be waiting in it).
+    bool loadRunning() const { return m_loadsRunning > 0; }
     void Form_Load();
     void Combo1_Click();
     void Form_Unload(qint16 &Cancel);
@@ -80,7 +82,27 @@ public:
     void vai_Click();
     void numsottopag_Click();
 
-    // modes/: always on top, the notification area, image-only mode.
+    // navigation/Keyboard.cpp: the keyboard. KeyAscii is the character typed; a handler that sets
+    // it to 0 discards it.
+    void Form_KeyPress(short &KeyAscii);
+    void pagpagiscopo_KeyPress(short &KeyAscii);
+    void numsottopag_KeyPress(short &KeyAscii);
+    void pagpagiscopo_GotFocus();
+    void pagpagiscopo_LostFocus();
+    void numsottopag_GotFocus();
+    void numsottopag_LostFocus();
+
+    // modes/Timers.cpp: auto-refresh and subpage auto-scroll.
+    void Timer1_Timer();
+    void Refresh1_Click();
+    void scorri1_Click();
+    void Timer2_Timer();
+    void scorri1_KeyPress(short &KeyAscii);
+
+    // modes/AboutWindow.cpp
+    void About_Click();
+
+    // modes/WindowModes.cpp: always on top, the notification area, image-only mode.
     void Check1_Click();
     void MakeTopMost(QWidget *window);
     void MakeNormal(QWidget *window);
@@ -106,9 +128,12 @@ private:
     void removePageImageFile() const;
     void buildLayout();
     void connectControls();
+    void connectKeyboard();
+    bool skipTickDuringLoad(const char *timer) const;
 
     Platform &m_platform;
     Downloader &m_downloader;
     QString m_serverBase;
     bool m_closing = false;
+    int m_loadsRunning = 0;
 };

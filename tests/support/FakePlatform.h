@@ -6,6 +6,7 @@
 #include <QList>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <functional>
 
@@ -25,6 +26,7 @@ public:
     bool addTrayIcon(const QIcon &icon, const QString &tip, std::function<void(int message)> activated) override;
     void removeTrayIcon() override;
     void minimise(QWidget *window) override;
+    void openUrl(const QUrl &url) override { openedUrls.append(url); }
 
     // Answers given to the next questions, in order; when the script is empty the answer is No.
     QList<bool> answers;
@@ -51,6 +53,7 @@ public:
     void trayClick(int message);
 
     int minimised = 0;
+    QList<QUrl> openedUrls;
 
 private:
     QTemporaryDir m_dir;
