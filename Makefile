@@ -1,5 +1,5 @@
 # The two commands a newcomer needs: `make run` and `make test`. Both install what is missing first.
-.PHONY: all deps build run test sanitize bench gallery format clean
+.PHONY: all deps build run test sanitize bench gallery package format clean
 
 JOBS ?= $(shell nproc)
 
@@ -33,6 +33,18 @@ bench: deps
 
 gallery: build
 	@build/default/src/customButton/button-gallery gallery.png && echo "gallery: wrote $(CURDIR)/gallery.png"
+
+# The Debian package, from a release build made with the flags Debian builds its own packages with
+# (hardening included); lintian then lists what it finds and stops on errors.
+DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
+package: deps
+	@cmake --preset package >/dev/null \
+		-DCMAKE_CXX_FLAGS="$$($(DEB_FLAGS) CXXFLAGS) $$($(DEB_FLAGS) CPPFLAGS)" \
+		-DCMAKE_EXE_LINKER_FLAGS="$$($(DEB_FLAGS) LDFLAGS)"
+	@cmake --build --preset package -j $(JOBS)
+	@cd build/package && cpack -G DEB
+	@lintian --fail-on error build/package/pagiscopo_*.deb
+	@echo "package: wrote $$(ls $(CURDIR)/build/package/pagiscopo_*.deb)"
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -33,6 +33,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pagiscopo"));
     QApplication::setApplicationVersion(QStringLiteral(PAGISCOPO_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Pagiscopo"));
     QtPlatform::installTranslationsAndFonts();
 
     // With no server named, the sample service built into the program answers on a loopback port,
