@@ -62,9 +62,9 @@ aboutform::aboutform(Platform &platform)
     red.setColor(QPalette::WindowText, QColor(255, 0, 0));
     Label5->setPalette(red);
 
-    Label4 = createLabel(this, "Label4",
-                         QStringLiteral("L'ultima versione del programma la puoi trovare a questo link:"), 720, 1200,
-                         4455, 255);
+    Label4 =
+        createLabel(this, "Label4", QStringLiteral("L'ultima versione del programma la puoi trovare a questo link:"),
+                    720, 1200, 4455, 255);
     Label3 = createLabel(this, "Label3",
                          QStringLiteral("Un grande ringraziamento va ad @Lampone@ alias (Mirtillo) per l'aiuto nel "
                                         "trovare bug, per l'idea di alcune features sviluppate, ed anche per l'aiuto "

@@ -192,7 +192,9 @@ void formpagiscopo::buildLayout()
     for (qsizetype i = 1; i < tabOrder.size(); ++i) {
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     }
+    // The page box has the focus from the start, its text selected so that a page typed replaces it.
     pagpagiscopo->setFocus(Qt::OtherFocusReason);
+    pagpagiscopo->selectAll();
 }
 
 void formpagiscopo::connectControls()

@@ -104,10 +104,9 @@ void AboutFormTest::labels_haveTheirTextsFontsAndPlaces()
     QCOMPARE(form.Label6->text(),
              QStringLiteral("Qualsiasi commento,critica,consiglio, richiesta o altro potete trovarmi a"));
     QVERIFY(form.Label3->text().startsWith(QStringLiteral("Un grande ringraziamento va ad @")));
-    QVERIFY(form.Label3->text().contains(
-        QStringLiteral("@ alias (")));
-    QVERIFY(form.Label3->text().contains(QStringLiteral(
-        " per l'aiuto nel trovare bug, per l'idea di alcune features sviluppate, ed anche per l'aiuto morale :) GRAZIE ")));
+    QVERIFY(form.Label3->text().contains(QStringLiteral("@ alias (")));
+    QVERIFY(form.Label3->text().contains(QStringLiteral(" per l'aiuto nel trovare bug, per l'idea di alcune features "
+                                                        "sviluppate, ed anche per l'aiuto morale :) GRAZIE ")));
     QVERIFY(form.Label3->text().endsWith(QLatin1Char('!')));
     QVERIFY(form.Label3->wordWrap());
     QVERIFY(form.Label7->text().endsWith(QStringLiteral("@example.org")));

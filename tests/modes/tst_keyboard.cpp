@@ -63,23 +63,54 @@ void KeyboardTest::windowKeys_data()
     QTest::addColumn<bool>("scrolling");
     QTest::addColumn<bool>("imageOnly");
     const QStringList none;
-    QTest::newRow("a: always on top") << "a" << "100" << "1" << none << "100" << "1" << true << false << false;
-    QTest::newRow("s: auto-scroll") << "s" << "100" << "1" << none << "100" << "1" << false << true << false;
-    QTest::newRow("Enter: go") << "\r" << "540" << "1" << QStringList{national(540)} << "540" << "1" << false << false
-                               << false;
-    QTest::newRow("z: previous page") << "z" << "150" << "1" << QStringList{national(149)} << "149" << "1" << false
-                                      << false << false;
-    QTest::newRow("x: next page") << "x" << "100" << "3" << QStringList{national(101)} << "101" << "1" << false
-                                  << false << false;
-    QTest::newRow("c: previous subpage") << "c" << "100" << "3" << QStringList{national(100, 2)} << "100" << "2"
-                                         << false << false << false;
-    QTest::newRow("v: next subpage") << "v" << "100" << "1" << QStringList{national(100, 2)} << "100" << "2" << false
-                                     << false << false;
-    QTest::newRow("b: image only") << "b" << "100" << "1" << none << "100" << "1" << false << false << true;
-    QTest::newRow("capital X: nothing") << "X" << "100" << "1" << none << "100" << "1" << false << false << false;
-    QTest::newRow("capital A: nothing") << "A" << "100" << "1" << none << "100" << "1" << false << false << false;
-    QTest::newRow("other letter: nothing") << "q" << "100" << "1" << none << "100" << "1" << false << false << false;
-    QTest::newRow("8: nothing") << "8" << "100" << "1" << none << "100" << "1" << false << false << false;
+    QTest::newRow("a: always on top") << "a"
+                                      << "100"
+                                      << "1" << none << "100"
+                                      << "1" << true << false << false;
+    QTest::newRow("s: auto-scroll") << "s"
+                                    << "100"
+                                    << "1" << none << "100"
+                                    << "1" << false << true << false;
+    QTest::newRow("Enter: go") << "\r"
+                               << "540"
+                               << "1" << QStringList{national(540)} << "540"
+                               << "1" << false << false << false;
+    QTest::newRow("z: previous page") << "z"
+                                      << "150"
+                                      << "1" << QStringList{national(149)} << "149"
+                                      << "1" << false << false << false;
+    QTest::newRow("x: next page") << "x"
+                                  << "100"
+                                  << "3" << QStringList{national(101)} << "101"
+                                  << "1" << false << false << false;
+    QTest::newRow("c: previous subpage") << "c"
+                                         << "100"
+                                         << "3" << QStringList{national(100, 2)} << "100"
+                                         << "2" << false << false << false;
+    QTest::newRow("v: next subpage") << "v"
+                                     << "100"
+                                     << "1" << QStringList{national(100, 2)} << "100"
+                                     << "2" << false << false << false;
+    QTest::newRow("b: image only") << "b"
+                                   << "100"
+                                   << "1" << none << "100"
+                                   << "1" << false << false << true;
+    QTest::newRow("capital X: nothing") << "X"
+                                        << "100"
+                                        << "1" << none << "100"
+                                        << "1" << false << false << false;
+    QTest::newRow("capital A: nothing") << "A"
+                                        << "100"
+                                        << "1" << none << "100"
+                                        << "1" << false << false << false;
+    QTest::newRow("other letter: nothing") << "q"
+                                           << "100"
+                                           << "1" << none << "100"
+                                           << "1" << false << false << false;
+    QTest::newRow("8: nothing") << "8"
+                                << "100"
+                                << "1" << none << "100"
+                                << "1" << false << false << false;
 }
 
 void KeyboardTest::windowKeys()
@@ -123,7 +154,7 @@ void KeyboardTest::pageBox_letterKeysActAndOnlyDigitsAreTyped()
 
     w().pagpagiscopo->clear();
     QTest::keyClicks(w().pagpagiscopo, QStringLiteral("7"));
-    QCOMPARE(w().pagpagiscopo->text(), QStringLiteral("7")); // typed, not favourite slot 1
+    QCOMPARE(w().pagpagiscopo->text(), QStringLiteral("7"));    // typed, not favourite slot 1
     QTest::keyClicks(w().pagpagiscopo, QStringLiteral("X-q.")); // discarded silently
     QCOMPARE(w().pagpagiscopo->text(), QStringLiteral("7"));
     QCOMPARE(m_f->platform.beeps, 0);

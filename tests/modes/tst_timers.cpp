@@ -164,7 +164,8 @@ void TimersTest::intervalDialog_showsTenThenWhatWasSet()
         QCOMPARE(form.size(), QSize(312, 133));
         QCOMPARE(form.minimumSize(), form.maximumSize());
         QVERIFY(!(form.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-        QCOMPARE(form.Label1->text(), QStringLiteral("Intervallo di tempo di scorrimento della sottopagina (secondi):"));
+        QCOMPARE(form.Label1->text(),
+                 QStringLiteral("Intervallo di tempo di scorrimento della sottopagina (secondi):"));
         QVERIFY(form.Label1->wordWrap());
         QCOMPARE(form.cambia->property("Caption").toString(), QStringLiteral("Cambia!"));
         QCOMPARE(form.cambia->ButtonType(), 5);
