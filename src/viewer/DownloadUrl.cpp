@@ -11,7 +11,38 @@ struct Transfer {
     QByteArray body;
     qint64 cap = 0;
     bool overCap = false;
+    const std::atomic<bool> *cancel = nullptr;
 };
+
+bool cancelRequested(const Transfer &transfer)
+{
+    return transfer.cancel && transfer.cancel->load(std::memory_order_acquire);
+}
+
+int checkCancel(void *userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    // Non-zero stops the transfer there and then.
+    return cancelRequested(*static_cast<Transfer *>(userData)) ? 1 : 0;
+}
+
+// What the user is told when no response arrived.
+QString failureText(CURLcode rc)
+{
+    switch (rc) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+        return QStringLiteral("nome del server sconosciuto");
+    case CURLE_COULDNT_CONNECT:
+        return QStringLiteral("connessione rifiutata");
+    case CURLE_OPERATION_TIMEDOUT:
+        return QStringLiteral("il server non risponde");
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_GOT_NOTHING:
+        return QStringLiteral("connessione interrotta");
+    default:
+        return QStringLiteral("errore di rete: ") + QString::fromUtf8(curl_easy_strerror(rc));
+    }
+}
 
 size_t appendChunk(char *data, size_t size, size_t count, void *userData)
 {
@@ -42,14 +73,57 @@ void initialiseCurlOnce()
 struct Downloader::Private {
     DownloadLimits limits;
     CURL *handle = nullptr;
+    // The transfers run through a multi handle of their own: it keeps the connection between
+    // them, and a waiting transfer can be woken to notice that it was cancelled.
+    CURLM *multi = nullptr;
+
+    CURLcode perform(const Transfer &transfer);
 };
+
+CURLcode Downloader::Private::perform(const Transfer &transfer)
+{
+    if (curl_multi_add_handle(multi, handle) != CURLM_OK) {
+        return CURLE_FAILED_INIT;
+    }
+    CURLcode rc = CURLE_OK;
+    bool done = false;
+    while (!done) {
+        int running = 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
+            rc = CURLE_FAILED_INIT;
+            break;
+        }
+        int queued = 0;
+        while (CURLMsg *message = curl_multi_info_read(multi, &queued)) {
+            if (message->msg == CURLMSG_DONE) {
+                rc = message->data.result;
+                done = true;
+            }
+        }
+        if (done || running == 0) {
+            break;
+        }
+        if (cancelRequested(transfer)) {
+            rc = CURLE_ABORTED_BY_CALLBACK;
+            break;
+        }
+        // Waits for the socket, a time-out of libcurl's, or wakeUp().
+        if (curl_multi_poll(multi, nullptr, 0, 1000, nullptr) != CURLM_OK) {
+            rc = CURLE_FAILED_INIT;
+            break;
+        }
+    }
+    curl_multi_remove_handle(multi, handle);
+    return rc;
+}
 
 Downloader::Downloader(DownloadLimits limits) : d(std::make_unique<Private>())
 {
     initialiseCurlOnce();
     d->limits = limits;
     d->handle = curl_easy_init();
-    if (!d->handle) {
+    d->multi = curl_multi_init();
+    if (!d->handle || !d->multi) {
         qCCritical(lcDownload) << "cannot create a libcurl handle; every page will count as missing";
         return;
     }
@@ -73,6 +147,8 @@ Downloader::Downloader(DownloadLimits limits) : d(std::make_unique<Private>())
         curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
     }
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, appendChunk);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, checkCancel);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
 }
 
 Downloader::~Downloader()
@@ -80,25 +156,44 @@ Downloader::~Downloader()
     if (d->handle) {
         curl_easy_cleanup(d->handle);
     }
+    if (d->multi) {
+        curl_multi_cleanup(d->multi);
+    }
 }
 
-DownloadResult Downloader::get(const QByteArray &url)
+void Downloader::wakeUp()
+{
+    if (d->multi) {
+        curl_multi_wakeup(d->multi);
+    }
+}
+
+DownloadResult Downloader::get(const QByteArray &url, const std::atomic<bool> *cancel)
 {
     DownloadResult result;
-    if (!d->handle) {
+    if (!d->handle || !d->multi) {
+        result.failure = QStringLiteral("errore interno del programma");
         return result;
     }
     Transfer transfer;
     transfer.cap = d->limits.maxBodyBytes;
+    transfer.cancel = cancel;
     curl_easy_setopt(d->handle, CURLOPT_URL, url.constData());
     curl_easy_setopt(d->handle, CURLOPT_WRITEDATA, &transfer);
-    const CURLcode rc = curl_easy_perform(d->handle);
+    curl_easy_setopt(d->handle, CURLOPT_XFERINFODATA, &transfer);
+    const CURLcode rc = d->perform(transfer);
     curl_easy_setopt(d->handle, CURLOPT_WRITEDATA, nullptr);
+    curl_easy_setopt(d->handle, CURLOPT_XFERINFODATA, nullptr);
 
     long status = 0;
     curl_easy_getinfo(d->handle, CURLINFO_RESPONSE_CODE, &status);
     result.responded = status != 0;
 
+    if (rc == CURLE_ABORTED_BY_CALLBACK || cancelRequested(transfer)) {
+        qCInfo(lcDownload) << "download of" << url << "cancelled after" << transfer.body.size() << "bytes";
+        result.cancelled = true;
+        return result;
+    }
     if (transfer.overCap) {
         qCWarning(lcDownload) << "body of" << url << "exceeds" << transfer.cap << "bytes; download dropped";
         return result;
@@ -107,6 +202,9 @@ DownloadResult Downloader::get(const QByteArray &url)
         // Whatever arrived before the failure is kept: the page loader judges it by its size.
         qCWarning(lcDownload) << "download of" << url << "failed after" << transfer.body.size()
                               << "bytes:" << curl_easy_strerror(rc);
+        if (!result.responded) {
+            result.failure = failureText(rc);
+        }
     } else if (status >= 400) {
         qCDebug(lcDownload) << url << "answered" << status;
     }

@@ -1,13 +1,17 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 
 struct DownloadResult {
     QByteArray body;        // exactly the bytes the server sent, possibly empty
     bool responded = false; // an HTTP response arrived (any status); false: the server was not reached
+    bool cancelled = false; // stopped on request before it ended
+    QString failure;        // why the transfer failed, in the user's words (Italian); empty when it did not
 };
 
 struct DownloadLimits {
@@ -20,7 +24,8 @@ struct DownloadLimits {
 };
 
 // One HTTP client for the program's whole life, so that page after page travels over the same
-// kept connection. Not thread-safe: it belongs to the thread that uses it.
+// kept connection. One transfer at a time: get() may be called from any thread, never from two
+// at once.
 class Downloader
 {
 public:
@@ -30,8 +35,11 @@ public:
     Downloader &operator=(const Downloader &) = delete;
 
     // GET the address and return the body whatever the status. A body that grows past the cap
-    // counts as a failed download and comes back empty.
-    DownloadResult get(const QByteArray &url);
+    // counts as a failed download and comes back empty. When `cancel` turns true the transfer
+    // stops at once (call wakeUp() after setting it) and the result says it was cancelled.
+    DownloadResult get(const QByteArray &url, const std::atomic<bool> *cancel = nullptr);
+    // Makes a transfer under way on another thread look at its cancel flag now. Thread-safe.
+    void wakeUp();
 
     // The instance the program uses.
     static Downloader &shared();

@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 #include "viewer/DownloadUrl.h"
+#include "viewer/LoadInput.h"
 #include "viewer/ModPNG.h"
 #include "viewer/PageAddress.h"
 #include "viewer/ViewerLog.h"
@@ -14,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScopeGuard>
+#include <QUrl>
 
 namespace
 {
@@ -30,44 +32,28 @@ const QString &searchQuestion()
     return text;
 }
 
-// Watches the whole application for Escape while a page search runs, so the user has a way out of
-// a search that would otherwise walk hundreds of pages. The innermost search sees the key first.
-class EscapeWatcher : public QObject
-{
-public:
-    EscapeWatcher() { qApp->installEventFilter(this); }
-    ~EscapeWatcher() override { qApp->removeEventFilter(this); }
-    bool pressed() const { return m_pressed; }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        // A dialog opened meanwhile (a nested load's question) keeps its own Escape.
-        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape &&
-            !QApplication::activeModalWidget()) {
-            m_pressed = true;
-            return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    bool m_pressed = false;
-};
-
 } // namespace
 
 formpagiscopo::Attempt formpagiscopo::attemptLoad(qint64 threshold)
 {
     const QByteArray address = pageAddress(m_serverBase, Combo1->currentText(), pagpagiscopo->text(), subpageText());
-    const DownloadResult download = m_downloader.get(address);
+    const DownloadResult download = fetchPageImage(address);
+    if (download.cancelled) {
+        return Attempt::Cancelled;
+    }
+    if (!download.responded && download.body.isEmpty()) {
+        // Nothing came back at all: not a missing page, a server out of reach.
+        setUnreachable(download.failure);
+        return Attempt::Unreachable;
+    }
+    setUnreachable(QString());
 
     const QString path = m_platform.pageImagePath();
     QFile file(path);
     // Truncate: a longer file left behind by a crash would otherwise keep its tail after our bytes.
     if (path.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         qCWarning(lcViewer) << "cannot write the page image file" << path << file.errorString();
-        return download.responded ? Attempt::Missing : Attempt::Unreachable;
+        return Attempt::Missing;
     }
     if (file.write(download.body) != download.body.size() || !file.flush()) {
         qCWarning(lcViewer) << "cannot write the page image file" << path << file.errorString();
@@ -78,7 +64,7 @@ formpagiscopo::Attempt formpagiscopo::attemptLoad(qint64 threshold)
     if (size < threshold) {
         qCDebug(lcViewer) << address << "gave" << size << "bytes, below" << threshold << "- no such page";
         QFile::remove(path);
-        return download.responded ? Attempt::Missing : Attempt::Unreachable;
+        return Attempt::Missing;
     }
     Picture1->setPicture(LoadPNGPicture(path));
     return Attempt::Found;
@@ -94,9 +80,14 @@ void formpagiscopo::removePageImageFile() const
 
 void formpagiscopo::LoadPage()
 {
+    if (m_destroying) {
+        return;
+    }
     ++m_loadsRunning;
     const auto done = qScopeGuard([this] { --m_loadsRunning; });
-    if (attemptLoad(kFirstAttemptThreshold) != Attempt::Found) {
+    // Only a page the server says is missing leads on to the fallback and the question; a server
+    // out of reach is said so over the picture, and a cancelled download ends the load as a No.
+    if (attemptLoad(kFirstAttemptThreshold) == Attempt::Missing) {
         if (subpageText() != QLatin1String("1")) {
             // A missing subpage falls back to the page's first subpage, with everything a load does.
             setSubpageText(QStringLiteral("1"));
@@ -109,10 +100,30 @@ void formpagiscopo::LoadPage()
     removePageImageFile();
 }
 
+void formpagiscopo::setUnreachable(const QString &reason)
+{
+    const QString notice =
+        reason.isEmpty()
+            ? QString()
+            : QStringLiteral("Server non raggiungibile: %1 (%2)").arg(QUrl(m_serverBase).authority(), reason);
+    if (notice == m_unreachableNotice) {
+        return;
+    }
+    if (!notice.isEmpty()) {
+        qCWarning(lcViewer).noquote() << notice;
+    }
+    m_unreachableNotice = notice;
+    if (!m_waitNoticeShown) {
+        Picture1->setNotice(m_unreachableNotice);
+    }
+}
+
 void formpagiscopo::searchForPage()
 {
     const QString textBefore = pagpagiscopo->text();
-    EscapeWatcher escape;
+    m_loadInput->searchStarted();
+    const auto searchEnded = qScopeGuard([this] { m_loadInput->searchEnded(); });
+    m_loadInput->takeEscape(); // only a press during this search counts
     for (;;) {
         // Read afresh each time: events handled below may have changed the page box.
         bool isNumber = false;
@@ -132,7 +143,11 @@ void formpagiscopo::searchForPage()
             qCWarning(lcViewer) << "page search stopped: the server cannot be reached";
             break;
         }
-        if (escape.pressed()) {
+        if (attempt == Attempt::Cancelled) {
+            qCInfo(lcViewer) << "page search stopped: its download was cancelled";
+            break;
+        }
+        if (m_loadInput->takeEscape()) {
             qCInfo(lcViewer) << "page search cancelled with Escape";
             break;
         }

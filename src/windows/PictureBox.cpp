@@ -1,5 +1,6 @@
 #include "windows/PictureBox.h"
 
+#include <QLabel>
 #include <QPainter>
 
 PictureBox::PictureBox(QWidget *parent) : QFrame(parent)
@@ -8,6 +9,41 @@ PictureBox::PictureBox(QWidget *parent) : QFrame(parent)
     setLineWidth(2);
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
+
+    m_notice = new QLabel(this);
+    m_notice->setObjectName(QStringLiteral("notice"));
+    m_notice->setWordWrap(true);
+    m_notice->setAlignment(Qt::AlignCenter);
+    m_notice->setMargin(6);
+    m_notice->setStyleSheet(QStringLiteral("QLabel { background: rgba(0, 0, 0, 200); color: white; font-weight: bold; "
+                                           "border: 1px solid white; }"));
+    m_notice->hide();
+}
+
+void PictureBox::setNotice(const QString &text)
+{
+    m_notice->setText(text);
+    m_notice->setVisible(!text.isEmpty());
+    placeNotice();
+}
+
+QString PictureBox::notice() const
+{
+    return m_notice->isHidden() ? QString() : m_notice->text();
+}
+
+void PictureBox::resizeEvent(QResizeEvent *event)
+{
+    QFrame::resizeEvent(event);
+    placeNotice();
+}
+
+void PictureBox::placeNotice()
+{
+    // Across the picture's upper part, clear of its header row.
+    const QRect inside = contentsRect().adjusted(12, 0, -12, 0);
+    const int height = m_notice->heightForWidth(inside.width());
+    m_notice->setGeometry(inside.left(), inside.top() + 60, inside.width(), qMax(height, 24));
 }
 
 void PictureBox::setPicture(const QImage &image)

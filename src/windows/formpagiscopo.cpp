@@ -1,6 +1,8 @@
 #include "windows/formpagiscopo.h"
 
 #include "customButton/customButton.h"
+#include "viewer/DownloadThread.h"
+#include "viewer/LoadInput.h"
 #include "viewer/PageAddress.h"
 #include "windows/Controls.h"
 #include "windows/Icons.h"
@@ -82,16 +84,24 @@ QTimer *createTimer(QObject *parent, const char *name, int intervalMs, bool enab
 formpagiscopo::formpagiscopo(Platform &platform, Downloader &downloader, const QString &serverBase, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      m_platform(platform), m_downloader(downloader), m_serverBase(serverBase)
+      m_platform(platform), m_serverBase(serverBase), m_downloads(std::make_unique<DownloadThread>(downloader)),
+      m_loadInput(std::make_unique<LoadInput>())
 {
+    m_startClock.start();
     setObjectName(QStringLiteral("formpagiscopo"));
     buildLayout();
     Form_Load();
+    m_startingUp = false;
     // Connected only now: selecting the first entries from Form_Load must not load pages of its own.
     connectControls();
 }
 
-formpagiscopo::~formpagiscopo() = default;
+formpagiscopo::~formpagiscopo()
+{
+    // Closing the native window below may still send the controls focus events, and with them
+    // commands; nothing may load any more.
+    m_destroying = true;
+}
 
 void formpagiscopo::buildLayout()
 {
@@ -207,7 +217,7 @@ void formpagiscopo::connectControls()
     connect(backsottopag, &customButton::Click, this, &formpagiscopo::backsottopag_Click);
     connect(vai, &customButton::Click, this, &formpagiscopo::vai_Click);
     // A pick from the list only; typing and texts set by commands do not count.
-    connect(numsottopag, &QComboBox::activated, this, &formpagiscopo::numsottopag_Click);
+    connectSubpageList();
 
     // Runs for the user's click and for every change of the value made by the program.
     connect(Check1, &QCheckBox::toggled, this, &formpagiscopo::Check1_Click);
@@ -241,5 +251,9 @@ void formpagiscopo::closeEvent(QCloseEvent *event)
         return;
     }
     m_closing = true;
+    // A download under way ends now; the load it belongs to then ends as if answered No.
+    if (loadRunning()) {
+        m_downloads->cancel();
+    }
     event->accept();
 }

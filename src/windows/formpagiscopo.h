@@ -2,8 +2,15 @@
 
 #include <QWidget>
 
+#include <QElapsedTimer>
+
+#include <memory>
+
 class Platform;
 class Downloader;
+class DownloadThread;
+class LoadInput;
+struct DownloadResult;
 class PictureBox;
 class PictureButton;
 class Skinner;
@@ -122,18 +129,30 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    enum class Attempt { Found, Missing, Unreachable };
+    enum class Attempt { Found, Missing, Unreachable, Cancelled };
     Attempt attemptLoad(qint64 threshold);
+    // viewer/PageWait.cpp: downloads on the download thread, the window staying alive meanwhile.
+    DownloadResult fetchPageImage(const QByteArray &url);
+    void showWaitNotice(bool visible);
+    void setUnreachable(const QString &reason);
     void searchForPage();
     void removePageImageFile() const;
     void buildLayout();
     void connectControls();
     void connectKeyboard();
+    void connectSubpageList();
     bool skipTickDuringLoad(const char *timer) const;
 
     Platform &m_platform;
-    Downloader &m_downloader;
     QString m_serverBase;
     bool m_closing = false;
+    bool m_destroying = false;
     int m_loadsRunning = 0;
+    std::unique_ptr<DownloadThread> m_downloads;
+    std::unique_ptr<LoadInput> m_loadInput;
+    bool m_waitNoticeShown = false;
+    bool m_startingUp = true;
+    QElapsedTimer m_startClock;
+    // Shown over the picture while the server cannot be reached; empty otherwise.
+    QString m_unreachableNotice;
 };

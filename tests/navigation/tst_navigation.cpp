@@ -274,6 +274,12 @@ void NavigationTest::subpageList_pickLoads_typingDoesNot()
     // Typing into the box loads nothing by itself.
     QTest::keyClicks(w().numsottopag->lineEdit(), QStringLiteral("5"));
     QVERIFY(requested().isEmpty());
+    // Nor does leaving the box with a typed text that matches an entry of the list.
+    w().setSubpageText(QStringLiteral("7"));
+    w().pagpagiscopo->setFocus();
+    QTRY_VERIFY(!w().numsottopag->hasFocus());
+    QTest::qWait(20);
+    QVERIFY(requested().isEmpty());
     // Picking the next entry of the list is a pick: it loads once.
     w().setSubpageText(QStringLiteral("1"));
     w().numsottopag->setCurrentIndex(0);
