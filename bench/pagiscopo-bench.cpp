@@ -42,6 +42,7 @@ class BenchPlatform : public Platform
 public:
     bool askYesNo(QWidget *, const QString &, const QString &) override { return true; }
     void beep() override {}
+    void warn(QWidget *, const QString &, const QString &) override {}
     QString favouritesDir() const override { return m_dir.filePath(QStringLiteral("config")); }
     QString pageImagePath() const override { return m_dir.filePath(QStringLiteral("imma.png")); }
     bool setStaysOnTop(QWidget *, bool) override { return true; }

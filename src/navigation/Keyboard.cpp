@@ -109,6 +109,28 @@ void formpagiscopo::Form_KeyPress(short &KeyAscii)
     case 'b':
         soloimma_Click();
         break;
+    // The digits follow the favourite buttons from left to right.
+    case '1':
+        OpenFavourite(4);
+        break;
+    case '2':
+        OpenFavourite(5);
+        break;
+    case '3':
+        OpenFavourite(6);
+        break;
+    case '4':
+        OpenFavourite(7);
+        break;
+    case '5':
+        OpenFavourite(3);
+        break;
+    case '6':
+        OpenFavourite(2);
+        break;
+    case '7':
+        OpenFavourite(1);
+        break;
     default:
         break;
     }

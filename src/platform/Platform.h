@@ -21,8 +21,12 @@ public:
 
     virtual void beep() = 0;
 
-    // Folder of the favourite slot files ($XDG_CONFIG_HOME/pagiscopo). Not created here: it is
-    // created by the first write.
+    // A modal warning with an OK button, for a failure the user must know about. A lone carriage
+    // return in the text separates lines.
+    virtual void warn(QWidget *parent, const QString &title, const QString &text) = 0;
+
+    // Folder of the favourite slot files ($XDG_CONFIG_HOME/pagiscopo, where a relative
+    // XDG_CONFIG_HOME counts as unset). Not created here: it is created by the first write.
     virtual QString favouritesDir() const = 0;
 
     // The file every downloaded page passes through. It lies in a folder that only this process

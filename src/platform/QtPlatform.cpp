@@ -61,9 +61,22 @@ void QtPlatform::beep()
     QApplication::beep();
 }
 
+void QtPlatform::warn(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, title, displayLineBreaks(text), QMessageBox::Ok, parent);
+    box.exec();
+}
+
 QString QtPlatform::favouritesDir() const
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/pagiscopo");
+    // The XDG base directory rules count only absolute paths; Qt 6.4 would take a relative
+    // XDG_CONFIG_HOME as it stands and so put the favourites wherever the program was started.
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (QDir::isRelativePath(base)) {
+        qCDebug(lcPlatform) << "ignoring the relative XDG_CONFIG_HOME" << base;
+        base = QDir::homePath() + QStringLiteral("/.config");
+    }
+    return base + QStringLiteral("/pagiscopo");
 }
 
 QString QtPlatform::pageImagePath() const

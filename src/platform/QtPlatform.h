@@ -17,6 +17,7 @@ public:
 
     bool askYesNo(QWidget *parent, const QString &title, const QString &text) override;
     void beep() override;
+    void warn(QWidget *parent, const QString &title, const QString &text) override;
     QString favouritesDir() const override;
     QString pageImagePath() const override;
     bool setStaysOnTop(QWidget *window, bool onTop) override;

@@ -19,7 +19,7 @@ void DownloadThread::start(const QByteArray &url, Finished finished)
         const std::lock_guard lock(m_mutex);
         // Cleared here, not on the thread: a cancel right after start must not be lost.
         m_cancel.store(false, std::memory_order_release);
-        m_job = Job{url, std::move(finished)};
+        m_jobs.push_back(Job{url, std::move(finished)});
     }
     m_wake.notify_all();
 }
@@ -36,12 +36,12 @@ void DownloadThread::run()
         Job job;
         {
             std::unique_lock lock(m_mutex);
-            m_wake.wait(lock, [this] { return m_stopping || m_job.has_value(); });
-            if (!m_job) {
+            m_wake.wait(lock, [this] { return m_stopping || !m_jobs.empty(); });
+            if (m_jobs.empty()) {
                 return;
             }
-            job = std::move(*m_job);
-            m_job.reset();
+            job = std::move(m_jobs.front());
+            m_jobs.pop_front();
         }
         job.finished(m_downloader.get(job.url, &m_cancel));
     }

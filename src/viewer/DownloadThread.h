@@ -6,9 +6,9 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <mutex>
-#include <optional>
 #include <thread>
 
 // Runs the downloads of one window on a thread of their own, one at a time, through the
@@ -24,10 +24,11 @@ public:
     DownloadThread(const DownloadThread &) = delete;
     DownloadThread &operator=(const DownloadThread &) = delete;
 
-    // Starts downloading `url`; `finished` runs on the download thread when it ends. Only one
-    // download at a time: the previous one must have finished.
+    // Downloads `url` after those already asked for; `finished` runs on the download thread when
+    // it ends. (A load nested in the wait for another queues behind it.)
     void start(const QByteArray &url, Finished finished);
-    // Stops the download under way at once; its result says it was cancelled. Any thread.
+    // Stops the downloads under way and queued at once; their results say they were cancelled.
+    // Any thread.
     void cancel();
 
 private:
@@ -40,7 +41,7 @@ private:
     Downloader &m_downloader;
     std::mutex m_mutex;
     std::condition_variable m_wake;
-    std::optional<Job> m_job;
+    std::deque<Job> m_jobs;
     bool m_stopping = false;
     std::atomic<bool> m_cancel{false};
     std::thread m_thread;

@@ -22,6 +22,7 @@ void formpagiscopo::Form_Load()
         numsottopag->setCurrentIndex(0);
     }
     LoadPage();
+    ReadFavouriteCaptions();
 }
 
 void formpagiscopo::Combo1_Click()

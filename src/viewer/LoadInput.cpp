@@ -79,8 +79,7 @@ bool LoadInput::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     // A dialog opened meanwhile (a nested load's question) keeps its own Escape.
-    if (m_searches > 0 && event->type() == QEvent::KeyPress && isEscape(event) &&
-        !QApplication::activeModalWidget()) {
+    if (m_searches > 0 && event->type() == QEvent::KeyPress && isEscape(event) && !QApplication::activeModalWidget()) {
         m_escapePressed = true;
         return true;
     }

@@ -229,6 +229,21 @@ void formpagiscopo::connectControls()
     connect(traybar1, &customButton::Click, this, &formpagiscopo::traybar1_Click);
     connect(soloimma, &customButton::Click, this, &formpagiscopo::soloimma_Click);
 
+    connect(libero, &customButton::Click, this, &formpagiscopo::libero_Click);
+    connect(tvoggi, &customButton::Click, this, &formpagiscopo::tvoggi_Click);
+    connect(Tv, &customButton::Click, this, &formpagiscopo::Tv_Click);
+    connect(ultime, &customButton::Click, this, &formpagiscopo::ultime_Click);
+    connect(ultimaora, &customButton::Click, this, &formpagiscopo::ultimaora_Click);
+    connect(sport, &customButton::Click, this, &formpagiscopo::sport_Click);
+    connect(calcio, &customButton::Click, this, &formpagiscopo::calcio_Click);
+    connect(libero, &customButton::KeyPress, this, &formpagiscopo::libero_KeyPress);
+    connect(tvoggi, &customButton::KeyPress, this, &formpagiscopo::tvoggi_KeyPress);
+    connect(Tv, &customButton::KeyPress, this, &formpagiscopo::Tv_KeyPress);
+    connect(ultime, &customButton::KeyPress, this, &formpagiscopo::ultime_KeyPress);
+    connect(ultimaora, &customButton::KeyPress, this, &formpagiscopo::ultimaora_KeyPress);
+    connect(sport, &customButton::KeyPress, this, &formpagiscopo::sport_KeyPress);
+    connect(calcio, &customButton::KeyPress, this, &formpagiscopo::calcio_KeyPress);
+
     connectKeyboard();
 }
 

@@ -89,6 +89,28 @@ public:
     void vai_Click();
     void numsottopag_Click();
 
+    // favourites/: the seven favourite buttons and their slot files (1 libero, 2 tvoggi, 3 Tv,
+    // 4 ultime, 5 ultimaora, 6 sport, 7 calcio).
+    void OpenFavourite(int slot);
+    void EditFavourite(int slot);
+    void ReadFavouriteCaptions();
+    customButton *favouriteButton(int slot) const; // nullptr for any other number
+    QString favouriteFilePath(int slot) const;
+    void libero_Click();
+    void tvoggi_Click();
+    void Tv_Click();
+    void ultime_Click();
+    void ultimaora_Click();
+    void sport_Click();
+    void calcio_Click();
+    void libero_KeyPress(short &KeyAscii);
+    void tvoggi_KeyPress(short &KeyAscii);
+    void Tv_KeyPress(short &KeyAscii);
+    void ultime_KeyPress(short &KeyAscii);
+    void ultimaora_KeyPress(short &KeyAscii);
+    void sport_KeyPress(short &KeyAscii);
+    void calcio_KeyPress(short &KeyAscii);
+
     // navigation/Keyboard.cpp: the keyboard. KeyAscii is the character typed; a handler that sets
     // it to 0 discards it.
     void Form_KeyPress(short &KeyAscii);

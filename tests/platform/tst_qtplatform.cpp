@@ -19,6 +19,8 @@ private Q_SLOTS:
     void question_isItalianWithQuestionIconAndLineBreak();
     void pageImage_livesInAPrivateFolderOfItsOwn();
     void favourites_liveUnderXdgConfigHome();
+    void favourites_ignoreARelativeXdgConfigHome();
+    void warning_hasItsTitleTextAndOneButton();
 
 private:
     QTemporaryDir m_home;
@@ -103,6 +105,41 @@ void QtPlatformTest::favourites_liveUnderXdgConfigHome()
 {
     QtPlatform platform;
     QCOMPARE(platform.favouritesDir(), m_home.filePath(QStringLiteral("config/pagiscopo")));
+}
+
+void QtPlatformTest::favourites_ignoreARelativeXdgConfigHome()
+{
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    const QByteArray home = qgetenv("HOME");
+    qputenv("XDG_CONFIG_HOME", "relative/config");
+    qputenv("HOME", m_home.path().toLocal8Bit());
+    const QString folder = QtPlatform().favouritesDir();
+    qputenv("XDG_CONFIG_HOME", configHome);
+    qputenv("HOME", home);
+    QCOMPARE(folder, m_home.filePath(QStringLiteral(".config/pagiscopo")));
+}
+
+void QtPlatformTest::warning_hasItsTitleTextAndOneButton()
+{
+    QtPlatform platform;
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    qsizetype buttons = 0;
+    QTimer::singleShot(0, this, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        title = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        buttons = box->buttons().size();
+        box->buttons().first()->click();
+    });
+    platform.warn(nullptr, QStringLiteral("Pagiscopo - Preferiti"), QStringLiteral("file\rmotivo"));
+    QCOMPARE(title, QStringLiteral("Pagiscopo - Preferiti"));
+    QCOMPARE(text, QStringLiteral("file\nmotivo"));
+    QCOMPARE(icon, QMessageBox::Warning);
+    QCOMPARE(buttons, 1);
 }
 
 QTEST_MAIN(QtPlatformTest)

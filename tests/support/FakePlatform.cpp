@@ -11,6 +11,11 @@ bool FakePlatform::askYesNo(QWidget *, const QString &title, const QString &text
     return answers.isEmpty() ? false : answers.takeFirst();
 }
 
+void FakePlatform::warn(QWidget *, const QString &title, const QString &text)
+{
+    warnings.append({title, text});
+}
+
 QString FakePlatform::favouritesDir() const
 {
     return m_dir.filePath(QStringLiteral("config/pagiscopo"));

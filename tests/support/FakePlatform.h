@@ -19,6 +19,7 @@ public:
 
     bool askYesNo(QWidget *parent, const QString &title, const QString &text) override;
     void beep() override { ++beeps; }
+    void warn(QWidget *parent, const QString &title, const QString &text) override;
     QString favouritesDir() const override;
     QString pageImagePath() const override;
     bool setStaysOnTop(QWidget *window, bool onTop) override;
@@ -38,6 +39,8 @@ public:
         QString text;
     };
     QList<Question> questions;
+    // Every warning shown, in order (a warning has only its OK button, so nothing to script).
+    QList<Question> warnings;
     int beeps = 0;
 
     // Every always-on-top request, in order; `canStayOnTop` is what the window system can do.
