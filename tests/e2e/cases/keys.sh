@@ -22,6 +22,11 @@ wait_count 4 || fail "z asked nothing: $(requests)"
 above() { xprop -id "$WINDOW" _NET_WM_STATE | grep -q '_NET_WM_STATE_ABOVE'; }
 not_above() { ! above; }
 xdotool key Tab
+# 1 opens the leftmost favourite, slot 4 (Notizie, page 102).
+xdotool key 1
+wait_count 5 || fail "1 asked nothing: $(requests)"
+[ "$(grep -o ' GET [^ ]*' "$ACCESS_LOG" | tail -n 1 | awk '{print $2}')" = "$P/page-102.png" ] ||
+    fail "1 did not open page 102: $(requests)"
 xdotool key a
 xs_poll 20 above || fail "a did not keep the window on top"
 xdotool key a
@@ -33,4 +38,4 @@ xdotool key b
 xs_poll 20 size_is 377x418 || fail "b gave a client area of $(client_size "$WINDOW")"
 xdotool key b
 xs_poll 20 size_is 519x469 || fail "b again gave a client area of $(client_size "$WINDOW")"
-[ "$(count)" = 4 ] || fail "the mode keys loaded pages: $(requests)"
+[ "$(count)" = 5 ] || fail "the mode keys loaded pages: $(requests)"
