@@ -59,6 +59,10 @@ private:
 formpagiscopo::Attempt formpagiscopo::attemptLoad(qint64 threshold)
 {
     const QByteArray address = pageAddress(m_serverBase, Combo1->currentText(), pagpagiscopo->text(), subpageText());
+    if (address.isEmpty()) {
+        qCWarning(lcViewer) << "edition" << Combo1->currentText() << "forms no page address; nothing requested";
+        return Attempt::Missing;
+    }
     const DownloadResult download = m_downloader.get(address);
 
     const QString path = m_platform.pageImagePath();
