@@ -1,5 +1,6 @@
 // Start-up and shutdown of the main window, and the choice of edition.
 
+#include "viewer/ViewerLog.h"
 #include "windows/formpagiscopo.h"
 
 #include <QComboBox>
@@ -32,4 +33,5 @@ void formpagiscopo::Form_Unload(qint16 &Cancel)
 {
     // Closing is never refused and nothing of the viewing is stored.
     Q_UNUSED(Cancel);
+    qCDebug(lcViewer) << "Form_Unload: the main window closes";
 }
