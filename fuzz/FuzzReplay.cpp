@@ -1,6 +1,8 @@
 // The entry point of the fuzz targets when they are built without libFuzzer: runs every file of
 // the directories (or files) named on the command line through the target once, so the corpus
-// is a regression test. A corpus with no input at all fails, since it would test nothing.
+// is a regression test. A corpus with no input at all fails, since it would test nothing, and so
+// does an input that takes the process past kMaxRssMiB: libFuzzer stops at the same kind of input
+// with its memory limits, but a build without it would only grow.
 
 #include <algorithm>
 #include <cstdint>
@@ -10,6 +12,22 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
+
+namespace
+{
+
+constexpr long kMaxRssMiB = 1024;
+
+long peakRssMiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int *argc, char ***argv);
@@ -46,6 +64,11 @@ int main(int argc, char **argv)
         const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
         std::fprintf(stderr, "replaying %s (%zu bytes)\n", path.c_str(), bytes.size());
         LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+        if (peakRssMiB() > kMaxRssMiB) {
+            std::fprintf(stderr, "%s: %s took the process to %ld MiB, more than %ld\n", argv[0], path.c_str(),
+                         peakRssMiB(), kMaxRssMiB);
+            return 1;
+        }
     }
     std::printf("%zu inputs replayed without a fault\n", inputs.size());
     return 0;

@@ -87,9 +87,14 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    // Qt trims its font and glyph caches from timers: let them run, as the program's event loop does.
+    QCoreApplication::processEvents();
     const ButtonPropertyBag bag = bagFrom(fuzzFields(data, size));
     customButton button;
     button.setObjectName(QStringLiteral("fuzz"));
+    // Shown, so that the resize below draws at once, as it does for a button in a window.
+    button.setAttribute(Qt::WA_DontShowOnScreen);
+    button.show();
     const bool read = button.readProperties(bag);
     button.setGeometry(0, 0, 97, 25); // draws the button as restored
     if (!read) {
@@ -99,6 +104,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ButtonPropertyBag saved;
     button.writeProperties(saved);
     customButton again;
+    again.setAttribute(Qt::WA_DontShowOnScreen);
+    again.show();
     FUZZ_REQUIRE(again.readProperties(saved), "a written bag cannot be read back");
     again.setGeometry(0, 0, 97, 25);
     FUZZ_REQUIRE(again.ButtonType() == button.ButtonType() && again.Caption() == button.Caption() &&
