@@ -63,7 +63,7 @@ formpagiscopo::Attempt formpagiscopo::attemptLoad(qint64 threshold)
         qCWarning(lcViewer) << "edition" << Combo1->currentText() << "forms no page address; nothing requested";
         return Attempt::Missing;
     }
-    const DownloadResult download = m_downloader.get(address);
+    DownloadResult download = m_downloader.get(address);
 
     const QString path = m_platform.pageImagePath();
     QFile file(path);
@@ -77,12 +77,17 @@ formpagiscopo::Attempt formpagiscopo::attemptLoad(qint64 threshold)
     }
     const qint64 size = file.size();
     file.close();
+    const bool responded = download.responded;
+    download = {}; // the bytes live on in the file: free them before the picture is built
 
     if (size < threshold) {
         qCDebug(lcViewer) << address << "gave" << size << "bytes, below" << threshold << "- no such page";
         QFile::remove(path);
-        return download.responded ? Attempt::Missing : Attempt::Unreachable;
+        return responded ? Attempt::Missing : Attempt::Unreachable;
     }
+    // The old picture goes first: nothing is painted before the new one is in place, and a large
+    // page would otherwise hold two pictures at once.
+    Picture1->clearPicture();
     Picture1->setPicture(LoadPNGPicture(path));
     return Attempt::Found;
 }

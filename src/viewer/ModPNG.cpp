@@ -21,7 +21,7 @@ QImage LoadPNGPicture(const QString &path)
     return decodePagePng(file.readAll(), path);
 }
 
-QImage decodePagePng(const QByteArray &bytes, const QString &what)
+QImage decodePagePng(QByteArray bytes, const QString &what)
 {
     // Our own look at the structure comes first: Qt's reader allocates what a chunk length claims
     // and inflates whatever the image stream holds before it can tell us anything.
@@ -30,6 +30,7 @@ QImage decodePagePng(const QByteArray &bytes, const QString &what)
         qCWarning(lcViewer).noquote() << "page image" << what << "refused:" << check.refusal;
         return {};
     }
+    bytes = {}; // only the checked copy is read from here on
 
     QBuffer buffer;
     buffer.setData(check.png);

@@ -14,4 +14,4 @@ inline constexpr qint64 kMaxPageFileBytes = 16 * 1024 * 1024;
 QImage LoadPNGPicture(const QString &path);
 
 // The same for bytes already in memory; `what` names them in log lines.
-QImage decodePagePng(const QByteArray &bytes, const QString &what);
+QImage decodePagePng(QByteArray bytes, const QString &what);

@@ -260,14 +260,16 @@ PngCheck checkPagePng(QByteArrayView bytes)
             const int compression = quint8(data[10]);
             const int filter = quint8(data[11]);
             const int interlace = quint8(data[12]);
+            const qint64 pixelBound = depth == 16 ? kMaxPicturePixels / 2 : kMaxPicturePixels;
             if (width == 0 || height == 0 || width > quint32(kMaxPictureSide) || height > quint32(kMaxPictureSide) ||
-                qint64(width) * height > kMaxPicturePixels) {
-                return refuse(QStringLiteral("the picture is %1 x %2 pixels, beyond the bounds of a page (%3 on a "
-                                             "side, %4 pixels)")
+                qint64(width) * height > pixelBound) {
+                return refuse(QStringLiteral("the picture is %1 x %2 pixels at %3 bits, beyond the bounds of a page "
+                                             "(%4 on a side, %5 pixels)")
                                   .arg(width)
                                   .arg(height)
+                                  .arg(depth)
                                   .arg(kMaxPictureSide)
-                                  .arg(kMaxPicturePixels));
+                                  .arg(pixelBound));
             }
             if (compression != 0 || filter != 0 || interlace > 1) {
                 return refuse(QStringLiteral("IHDR names an unknown compression, filter or interlace method"));

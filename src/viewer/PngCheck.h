@@ -5,9 +5,10 @@
 #include <QSize>
 #include <QString>
 
-// Largest page picture we agree to decode. Real pages are 360 x 400 (144,000 pixels); these bounds
-// still admit a page drawn five times as large each way, and they keep the worst picture Qt may
-// have to build (16-bit RGBA, 8 bytes a pixel) at 32 MiB.
+// Largest page picture we agree to decode. Real pages are 360 x 400 (144,000 pixels) in a palette;
+// these bounds still admit a page drawn five times as large each way. A picture of 16-bit samples
+// counts each pixel twice, since Qt builds it at twice the bytes: the largest picture Qt is asked
+// for is 16 MiB whatever the file.
 inline constexpr int kMaxPictureSide = 4096;
 inline constexpr qint64 kMaxPicturePixels = qint64(2048) * 2048;
 

@@ -10,9 +10,9 @@ PictureBox::PictureBox(QWidget *parent) : QFrame(parent)
     setAutoFillBackground(true);
 }
 
-void PictureBox::setPicture(const QImage &image)
+void PictureBox::setPicture(QImage image)
 {
-    m_picture = image.isNull() ? QPixmap() : QPixmap::fromImage(image);
+    m_picture = image.isNull() ? QPixmap() : QPixmap::fromImage(std::move(image));
     update();
 }
 

@@ -369,8 +369,11 @@ void PngPictureTest::pictureBounds_data()
     QTest::newRow("one too wide") << 4097 << 1 << 8 << 2 << false;
     QTest::newRow("tallest") << 1 << 4096 << 8 << 2 << true;
     QTest::newRow("one too tall") << 1 << 4097 << 8 << 2 << false;
-    QTest::newRow("most pixels, 16-bit RGBA") << 2048 << 2048 << 16 << 6 << true;
+    QTest::newRow("most pixels, RGBA") << 2048 << 2048 << 8 << 6 << true;
     QTest::newRow("a row too many") << 2048 << 2049 << 8 << 2 << false;
+    // Qt builds 16-bit pictures at 8 bytes a pixel: they get half the pixels.
+    QTest::newRow("most pixels, 16-bit RGBA") << 2048 << 1024 << 16 << 6 << true;
+    QTest::newRow("16-bit, a row too many") << 2048 << 1025 << 16 << 0 << false;
     // Passed the old 16-Mpixel bound and cost over 200 MiB to decode.
     QTest::newRow("16-bit RGBA of 8 Mpixels") << 2896 << 2896 << 16 << 6 << false;
     QTest::newRow("30000 x 30000") << 30000 << 30000 << 8 << 2 << false;
