@@ -1,7 +1,8 @@
 # The two commands a newcomer needs: `make run` and `make test`. Both install what is missing first.
-.PHONY: all deps build run test sanitize bench gallery package format clean
+.PHONY: all deps build run test sanitize fuzz bench gallery package format clean
 
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
 
 all: build
 
@@ -24,6 +25,14 @@ sanitize: deps
 	@cmake --preset sanitize >/dev/null
 	@cmake --build --preset sanitize -j $(JOBS)
 	@ctest --preset sanitize -j $(JOBS)
+
+# libFuzzer targets built by clang, each run for FUZZ_SECONDS (scripts/run-fuzzers says where
+# findings go).
+fuzz: deps
+	@scripts/install-deps fuzz
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz -j $(JOBS)
+	@scripts/run-fuzzers build/fuzz $(FUZZ_SECONDS)
 
 bench: deps
 	@cmake --preset release >/dev/null

@@ -1,3 +1,4 @@
+#include "app/SignalCloser.h"
 #include "app/StartOptions.h"
 #include "platform/QtPlatform.h"
 #include "server/SampleServer.h"
@@ -35,6 +36,9 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(PAGISCOPO_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Pagiscopo"));
     QtPlatform::installTranslationsAndFonts();
+    // From here on SIGTERM, SIGINT and SIGHUP close the window as its close box would, even while
+    // the first page is still loading.
+    SignalCloser signalCloser;
 
     // With no server named, the sample service built into the program answers on a loopback port,
     // so the program shows pages on a machine with no network at all.
@@ -52,6 +56,7 @@ int main(int argc, char *argv[])
 
     QtPlatform platform;
     formpagiscopo window(platform, Downloader::shared(), serverBase);
+    signalCloser.watch(&window);
     window.show();
     return app.exec();
 }

@@ -15,3 +15,7 @@ struct StartOptions {
 StartOptions parseStartOptions(const QStringList &arguments, const QString &environmentServer);
 
 QString usageText();
+
+// An argument as a message may show it: a user name or password left out, and control characters,
+// line breaks and invisible format characters written as escapes, so the message stays one line.
+QString quotedArgument(const QString &text);

@@ -2,6 +2,7 @@
 
 #include "buttonlog.h"
 
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QHash>
 #include <QPainter>
@@ -213,10 +214,17 @@ bool needsSyntheticBold(const QFont &font)
     if (const auto it = known.constFind(key); it != known.cend()) {
         return *it;
     }
-    QFont regular = font;
+    // The probe is drawn no larger than this: a stored font of thousands of pixels would otherwise
+    // cost gigabytes for two letters, and above it no face is a bitmap strike that lacks a bold.
+    constexpr int kLargestProbePixels = 128;
+    QFont bold = font;
+    if (QFontInfo(font).pixelSize() > kLargestProbePixels) {
+        bold.setPixelSize(kLargestProbePixels);
+    }
+    QFont regular = bold;
     regular.setBold(false);
     const QString probe = QStringLiteral("Hm");
-    const QSize size = QFontMetrics(font).boundingRect(probe).size() + QSize(4, 4);
+    const QSize size = QFontMetrics(bold).boundingRect(probe).size() + QSize(4, 4);
     const auto render = [&](const QFont &f) {
         QImage image(size, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
@@ -227,7 +235,10 @@ bool needsSyntheticBold(const QFont &font)
         painter.end();
         return image;
     };
-    const bool same = render(font) == render(regular);
+    const bool same = render(bold) == render(regular);
+    if (known.size() >= 64) {
+        known.clear(); // the windows use a handful of fonts; stored properties may name any
+    }
     known.insert(key, same);
     return same;
 }

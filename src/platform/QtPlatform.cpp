@@ -1,6 +1,7 @@
 #include "platform/QtPlatform.h"
 
 #include "platform/PlatformLog.h"
+#include "platform/PrivateFolder.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -18,22 +19,7 @@
 
 Q_LOGGING_CATEGORY(lcPlatform, "pagiscopo.platform", QtInfoMsg)
 
-namespace
-{
-
-QString privateDirTemplate()
-{
-    // $XDG_RUNTIME_DIR is per user and mode 0700; QTemporaryDir adds a unique 0700 folder below it.
-    QString base = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (base.isEmpty()) {
-        base = QDir::tempPath();
-    }
-    return base + QStringLiteral("/pagiscopo-XXXXXX");
-}
-
-} // namespace
-
-QtPlatform::QtPlatform() : m_privateDir(privateDirTemplate())
+QtPlatform::QtPlatform() : m_privateDir(preparePrivateFolder())
 {
     if (!m_privateDir.isValid()) {
         qCWarning(lcPlatform) << "cannot create the private folder for the page image:" << m_privateDir.errorString();

@@ -1,6 +1,7 @@
 // Start-up and shutdown of the main window, and the choice of edition.
 
 #include "platform/Platform.h"
+#include "viewer/ViewerLog.h"
 #include "windows/formpagiscopo.h"
 
 #include <QComboBox>
@@ -35,4 +36,5 @@ void formpagiscopo::Form_Unload(qint16 &Cancel)
     // Closing is never refused and nothing of the viewing is stored; no icon outlives the program.
     Q_UNUSED(Cancel);
     m_platform.removeTrayIcon();
+    qCDebug(lcViewer) << "Form_Unload: the main window closes";
 }

@@ -37,7 +37,11 @@ const QString &searchQuestion()
 formpagiscopo::Attempt formpagiscopo::attemptLoad(qint64 threshold)
 {
     const QByteArray address = pageAddress(m_serverBase, Combo1->currentText(), pagpagiscopo->text(), subpageText());
-    const DownloadResult download = fetchPageImage(address);
+    if (address.isEmpty()) {
+        qCWarning(lcViewer) << "edition" << Combo1->currentText() << "forms no page address; nothing requested";
+        return Attempt::Missing;
+    }
+    DownloadResult download = fetchPageImage(address);
     if (download.cancelled) {
         return Attempt::Cancelled;
     }
@@ -60,12 +64,16 @@ formpagiscopo::Attempt formpagiscopo::attemptLoad(qint64 threshold)
     }
     const qint64 size = file.size();
     file.close();
+    download = {}; // the bytes live on in the file: free them before the picture is built
 
     if (size < threshold) {
         qCDebug(lcViewer) << address << "gave" << size << "bytes, below" << threshold << "- no such page";
         QFile::remove(path);
         return Attempt::Missing;
     }
+    // The old picture goes first: nothing is painted before the new one is in place, and a large
+    // page would otherwise hold two pictures at once.
+    Picture1->clearPicture();
     Picture1->setPicture(LoadPNGPicture(path));
     return Attempt::Found;
 }

@@ -10,6 +10,12 @@ QByteArray encodeAddressText(const QString &text)
 
 QByteArray pageAddress(const QString &base, const QString &edition, const QString &page, const QString &subpage)
 {
+    // libcurl resolves "." and ".." segments before it sends a request, so such an edition would
+    // step out of the editions' folder. Encoding the dots would not do: %2E is a dot to anything
+    // that normalises addresses on the way (a proxy, the server).
+    if (edition == QLatin1String(".") || edition == QLatin1String("..")) {
+        return {};
+    }
     QByteArray address = base.toUtf8();
     address += "/pagiscopo/pub/tt4web/";
     address += encodeAddressText(edition);
@@ -31,9 +37,23 @@ QString normaliseServerBase(const QString &text, QString *error)
         }
         return QString();
     };
-    const QUrl url(text.trimmed(), QUrl::StrictMode);
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty()) {
+        return fail(QStringLiteral("the address is empty; give one such as http://teletext.example:8080"));
+    }
+    // Checked on the raw text, before any parsing: wherever an @ stands, what comes before it may
+    // be a password, and a user name or password has no business in a page address.
+    if (trimmed.contains(QLatin1Char('@'))) {
+        return fail(QStringLiteral("the address must not hold a user name or password"));
+    }
+    const QUrl url(trimmed, QUrl::StrictMode);
     if (!url.isValid()) {
-        return fail(QStringLiteral("not a valid address: %1").arg(url.errorString()));
+        // Qt's error text quotes the whole input; ours is quoted once by the caller.
+        QString reason = url.errorString();
+        if (const qsizetype quote = reason.indexOf(QLatin1String("; source was")); quote >= 0) {
+            reason.truncate(quote);
+        }
+        return fail(QStringLiteral("not a valid address: %1").arg(reason));
     }
     const QString scheme = url.scheme().toLower();
     if (scheme != QLatin1String("http") && scheme != QLatin1String("https")) {

@@ -46,9 +46,9 @@ void PictureBox::placeNotice()
     m_notice->setGeometry(inside.left(), inside.top() + 60, inside.width(), qMax(height, 24));
 }
 
-void PictureBox::setPicture(const QImage &image)
+void PictureBox::setPicture(QImage image)
 {
-    m_picture = image.isNull() ? QPixmap() : QPixmap::fromImage(image);
+    m_picture = image.isNull() ? QPixmap() : QPixmap::fromImage(std::move(image));
     update();
 }
 

@@ -14,7 +14,8 @@ class PictureBox : public QFrame
 public:
     explicit PictureBox(QWidget *parent = nullptr);
 
-    void setPicture(const QImage &image); // a null image leaves the box blank
+    // A null image leaves the box blank. Pass a temporary: the pixmap then takes over its memory.
+    void setPicture(QImage image);
     void clearPicture();
     bool hasPicture() const { return !m_picture.isNull(); }
     const QPixmap &picture() const { return m_picture; }

@@ -29,9 +29,10 @@ xs_poll 20 grep -q 'http://' "$XS_DIR/server.out" || fail "the sample server did
 SERVER_URL=$(grep -o 'http://[^ ]*' "$XS_DIR/server.out" | head -n 1)
 
 TITLE="Pagiscopo 3.5 - zorvik"
+PAGISCOPO_LAUNCH=() # a command that starts the program, e.g. env with options
 start_pagiscopo() {
     XDG_CONFIG_HOME="$XS_DIR/config" XDG_RUNTIME_DIR="$XS_DIR/runtime" \
-        "$PAGISCOPO" --server "$SERVER_URL" "$@" >"$XS_DIR/pagiscopo.log" 2>&1 &
+        "${PAGISCOPO_LAUNCH[@]}" "$PAGISCOPO" --server "$SERVER_URL" "$@" >"$XS_DIR/pagiscopo.log" 2>&1 &
     PAGISCOPO_PID=$!
     xs_track "$PAGISCOPO_PID"
     WINDOW=$(xs_wait_window "$TITLE" 60) || fail "the main window did not appear"

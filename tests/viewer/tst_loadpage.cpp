@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QTest>
 #include <QTimer>
 
@@ -49,6 +50,8 @@ private Q_SLOTS:
     void editionChoice_loadsTheSamePageFromTheNewEdition();
     void editionChoice_missingSubpage_showsSubpage1();
     void pastedTexts_cannotLeaveThePagePath();
+    void dotSegmentEdition_requestsNothingOutsideTheEditions_data();
+    void dotSegmentEdition_requestsNothingOutsideTheEditions();
     void pageBox_limitsTypingToThreeButKeepsTextsSetByCode();
 
 private:
@@ -337,6 +340,34 @@ void LoadPageTest::pastedTexts_cannotLeaveThePagePath()
     for (const auto &request : requests) {
         QVERIFY(request.path.startsWith(QStringLiteral("/pagiscopo/pub/tt4web/Nazionale/page-")));
     }
+}
+
+void LoadPageTest::dotSegmentEdition_requestsNothingOutsideTheEditions_data()
+{
+    QTest::addColumn<QString>("edition");
+    QTest::newRow("dot") << ".";
+    QTest::newRow("dot dot") << "..";
+}
+
+void LoadPageTest::dotSegmentEdition_requestsNothingOutsideTheEditions()
+{
+    // libcurl would turn .../tt4web/../page-100.png into .../pagiscopo/pub/page-100.png on the wire.
+    QFETCH(QString, edition);
+    m_server->serve(QStringLiteral("/pagiscopo/pub/page-100.png"), m_page100);
+    m_server->serve(QStringLiteral("/pagiscopo/pub/tt4web/page-100.png"), m_page100);
+    open();
+    m_platform->answers = {false};
+    const QImage before = shown();
+    {
+        const QSignalBlocker quiet(m_window->Combo1);
+        m_window->Combo1->addItem(edition);
+        m_window->Combo1->setCurrentIndex(m_window->Combo1->count() - 1);
+    }
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("forms no page address")));
+    m_window->LoadPage();
+    QCOMPARE(m_server->requestedPaths(), QStringList());
+    QCOMPARE(m_platform->questions.size(), 1); // a page that cannot be asked for is a missing one
+    QCOMPARE(shown(), before);
 }
 
 void LoadPageTest::pageBox_limitsTypingToThreeButKeepsTextsSetByCode()
