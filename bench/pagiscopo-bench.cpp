@@ -17,14 +17,14 @@
 #include <QFile>
 #include <QImage>
 #include <QKeyEvent>
-#include <QTimer>
-#include <QWindow>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
+#include <QWindow>
 
 #include <curl/curl.h>
 #include <httplib.h>
@@ -399,7 +399,8 @@ QList<Row> waitFigures()
     return {Row{QStringLiteral("key press during a stalled download to the window repainting"),
                 QStringLiteral("target 50 ms"),
                 QStringLiteral("%1 ms (median of %2)").arg(repaint, 0, 'f', 2).arg(repaintMs.size()),
-                QStringLiteral("< 50 ms"), repaint >= 0 && repaint < 50 ? QStringLiteral("met") : QStringLiteral("MISSED")},
+                QStringLiteral("< 50 ms"),
+                repaint >= 0 && repaint < 50 ? QStringLiteral("met") : QStringLiteral("MISSED")},
             Row{QStringLiteral("Escape during a stalled download to the load ending"), QStringLiteral("target 100 ms"),
                 QStringLiteral("%1 ms (median of 10)").arg(cancel, 0, 'f', 2), QStringLiteral("< 100 ms"),
                 cancel < 100 ? QStringLiteral("met") : QStringLiteral("MISSED")}};
