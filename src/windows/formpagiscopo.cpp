@@ -10,6 +10,7 @@
 #include "windows/PictureBox.h"
 #include "windows/WindowsLog.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
@@ -101,6 +102,8 @@ formpagiscopo::~formpagiscopo()
     // Closing the native window below may still send the controls focus events, and with them
     // commands; nothing may load any more.
     m_destroying = true;
+    // The application's own signals (focus changes) must not reach a window half torn down.
+    disconnect(qApp, nullptr, this, nullptr);
 }
 
 void formpagiscopo::buildLayout()
