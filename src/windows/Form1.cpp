@@ -44,16 +44,6 @@ public:
     }
 };
 
-QLabel *createLabel(QWidget *parent, const char *name, const QString &caption, int left, int top, int width, int height)
-{
-    auto *label = new QLabel(caption, parent);
-    label->setObjectName(QLatin1String(name));
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setFont(pointFont(QStringLiteral("MS Sans Serif"), 12, true));
-    placeTwips(label, left, top, width, height);
-    return label;
-}
-
 QLineEdit *createTextBox(QWidget *parent, const char *name, const QString &accessibleName, qreal points, int left,
                          int top, int width, int height)
 {
@@ -94,6 +84,9 @@ void Form1::buildLayout()
     Text2 = createTextBox(this, "Text2", QStringLiteral("Nome della pagina"), 9.75, 360, 1680, 1335, 285);
     Label1 = createLabel(this, "Label1", QStringLiteral("Numero della pagina"), 360, 240, 3135, 375);
     Label2 = createLabel(this, "Label2", QStringLiteral("Nome della pagina"), 360, 1200, 2295, 375);
+    for (QLabel *label : {Label1, Label2}) {
+        label->setFont(pointFont(QStringLiteral("MS Sans Serif"), 12, true));
+    }
     // Label1 reaches one pixel into the top edge of Text1; the box stays above it, frame whole.
     Text1->raise();
 

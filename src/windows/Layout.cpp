@@ -3,6 +3,7 @@
 #include "customButton/customButton.h"
 #include "windows/WindowsLog.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QValidator>
 #include <QWidget>
@@ -90,4 +91,13 @@ customButton *createButton(QWidget *parent, const ButtonDesign &design, int left
     }
     placeTwips(button, left, top, width, height);
     return button;
+}
+
+QLabel *createLabel(QWidget *parent, const char *name, const QString &text, int left, int top, int width, int height)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    placeTwips(label, left, top, width, height);
+    return label;
 }

@@ -25,6 +25,11 @@ void limitTypedLength(QLineEdit *box, int characters);
 // The same for a number box: what is typed or pasted must also be decimal digits only.
 void limitTypedDigits(QLineEdit *box, int characters);
 
+class QLabel;
+
+// A label of a layout: its text from the top-left corner, placed from its twips geometry.
+QLabel *createLabel(QWidget *parent, const char *name, const QString &text, int left, int top, int width, int height);
+
 class customButton;
 
 // The designer values of one captioned button as a window stores them, in the button's own keys.

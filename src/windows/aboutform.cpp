@@ -11,15 +11,6 @@
 namespace
 {
 
-QLabel *createLabel(QWidget *parent, const char *name, const QString &text, int left, int top, int width, int height)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    placeTwips(label, left, top, width, height);
-    return label;
-}
-
 } // namespace
 
 const QUrl &aboutform::webPage()

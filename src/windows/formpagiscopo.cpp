@@ -38,15 +38,6 @@ Frame *createFrame(QWidget *parent, const char *name, const QString &caption, in
     return frame;
 }
 
-QLabel *createLabel(QWidget *parent, const char *name, const QString &caption, int left, int top, int width, int height)
-{
-    auto *label = new QLabel(caption, parent);
-    label->setObjectName(QLatin1String(name));
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    placeTwips(label, left, top, width, height);
-    return label;
-}
-
 WrappingCheckBox *createCheckBox(QWidget *parent, const char *name, const QString &caption, int left, int top,
                                  int width, int height)
 {
