@@ -3,6 +3,7 @@
 
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?=
 
 all: build
 
@@ -26,13 +27,13 @@ sanitize: deps
 	@cmake --build --preset sanitize -j $(JOBS)
 	@ctest --preset sanitize -j $(JOBS)
 
-# libFuzzer targets built by clang, each run for FUZZ_SECONDS (scripts/run-fuzzers says where
-# findings go).
+# libFuzzer targets built by clang, each run for FUZZ_SECONDS; FUZZ_TARGETS names some of them
+# (e.g. FUZZ_TARGETS=slot_file), all when empty. scripts/run-fuzzers says where findings go.
 fuzz: deps
 	@scripts/install-deps fuzz
 	@cmake --preset fuzz >/dev/null
 	@cmake --build --preset fuzz -j $(JOBS)
-	@scripts/run-fuzzers build/fuzz $(FUZZ_SECONDS)
+	@scripts/run-fuzzers build/fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 bench: deps
 	@cmake --preset release >/dev/null
