@@ -240,6 +240,12 @@ void PngPictureTest::notAPicture_givesNothing_data()
     noiseImage(60, 60, 5).save(&buffer, "JPEG");
     QTest::newRow("JPEG under a .png name") << jpeg;
     QTest::newRow("empty") << QByteArray();
+
+    // Every row is there and the stream is well formed, but its checksum says the data is damaged.
+    QByteArray stream = zlibCompress(rawRows(60, 40, 8, 3, false, 7));
+    stream[stream.size() - 1] = char(stream.at(stream.size() - 1) ^ 0x55);
+    QTest::newRow("image data with a wrong Adler-32 sum")
+        << kSignature + ihdr(60, 40, 8, 2) + pngChunk("IDAT", stream) + pngChunk("IEND", {});
 }
 
 void PngPictureTest::notAPicture_givesNothing()
