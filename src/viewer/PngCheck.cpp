@@ -100,15 +100,11 @@ public:
         m_stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data));
         m_stream.avail_in = size;
         while (m_stream.avail_in > 0) {
-            m_stream.next_out = m_scratch.data();
-            m_stream.avail_out = uInt(m_scratch.size());
-            const int result = inflate(&m_stream, Z_NO_FLUSH);
-            m_produced += qint64(m_scratch.size() - m_stream.avail_out);
+            const int result = inflateOnce();
             if (m_produced > m_limit) {
-                return QStringLiteral("the image data inflates to more than the %1 bytes its rows need").arg(m_limit);
+                return overflow();
             }
-            if (result == Z_STREAM_END) {
-                m_ended = true;
+            if (m_ended) {
                 return {};
             }
             if (result == Z_BUF_ERROR && m_stream.avail_out != 0) {
@@ -125,11 +121,16 @@ public:
     // After the last IDAT chunk: the stream must have ended with exactly the rows' bytes.
     QString finish()
     {
-        if (!m_ended) {
-            // zlib may hold output back until it is asked again with no input.
-            const QString more = drain();
-            if (!more.isEmpty()) {
-                return more;
+        // zlib may hold output back until it is asked again with no input.
+        while (!m_ended) {
+            m_stream.next_in = nullptr;
+            m_stream.avail_in = 0;
+            const int result = inflateOnce();
+            if (m_produced > m_limit) {
+                return overflow();
+            }
+            if (result != Z_OK || m_stream.avail_out != 0) {
+                break;
             }
         }
         if (!m_ended) {
@@ -142,26 +143,20 @@ public:
     }
 
 private:
-    QString drain()
+    // One call of inflate into the scratch buffer, counting what came out.
+    int inflateOnce()
     {
-        for (;;) {
-            m_stream.next_in = nullptr;
-            m_stream.avail_in = 0;
-            m_stream.next_out = m_scratch.data();
-            m_stream.avail_out = uInt(m_scratch.size());
-            const int result = inflate(&m_stream, Z_NO_FLUSH);
-            m_produced += qint64(m_scratch.size() - m_stream.avail_out);
-            if (m_produced > m_limit) {
-                return QStringLiteral("the image data inflates to more than the %1 bytes its rows need").arg(m_limit);
-            }
-            if (result == Z_STREAM_END) {
-                m_ended = true;
-                return {};
-            }
-            if (result != Z_OK || m_stream.avail_out != 0) {
-                return {};
-            }
-        }
+        m_stream.next_out = m_scratch.data();
+        m_stream.avail_out = uInt(m_scratch.size());
+        const int result = inflate(&m_stream, Z_NO_FLUSH);
+        m_produced += qint64(m_scratch.size() - m_stream.avail_out);
+        m_ended = m_ended || result == Z_STREAM_END;
+        return result;
+    }
+
+    QString overflow() const
+    {
+        return QStringLiteral("the image data inflates to more than the %1 bytes its rows need").arg(m_limit);
     }
 
     z_stream m_stream;
