@@ -3,7 +3,7 @@
 #include "customButton/customButton.h"
 #include "windows/Controls.h"
 #include "windows/Icons.h"
-#include "windows/KeyPressFilter.h"
+#include "windows/KeyAscii.h"
 #include "windows/Layout.h"
 #include "windows/formpagiscopo.h"
 
@@ -97,6 +97,6 @@ void Form1::buildLayout()
 
 void Form1::connectControls()
 {
-    connectKeyPress(Text1, [this](short &KeyAscii) { Text1_KeyPress(KeyAscii); });
+    new KeyPressHook(Text1, [this](short &KeyAscii) { Text1_KeyPress(KeyAscii); });
     connect(Assegna, &customButton::Click, this, &Form1::Assegna_Click);
 }
