@@ -6,26 +6,14 @@
 #include "favourites/SlotFile.h"
 #include "platform/Platform.h"
 #include "windows/Form1.h"
+#include "windows/KeyAscii.h"
 #include "windows/formpagiscopo.h"
 
 #include <QLineEdit>
 
-namespace
-{
-
-constexpr short kBackspace = 8;
-
-} // namespace
-
 void Form1::Text1_KeyPress(short &KeyAscii)
 {
-    if (KeyAscii == kBackspace) {
-        return;
-    }
-    if (KeyAscii < '0' || KeyAscii > '9') {
-        KeyAscii = 0;
-        m_owner.platform().beep();
-    }
+    acceptDigitsOnly(KeyAscii, [this] { m_owner.platform().beep(); });
 }
 
 void Form1::Assegna_Click()
