@@ -25,10 +25,21 @@ int checkCancel(void *userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
     return cancelRequested(*static_cast<Transfer *>(userData)) ? 1 : 0;
 }
 
-// What the user is told when no response arrived.
+// Why a transfer failed, as the user is told it.
 QString failureText(CURLcode rc)
 {
     switch (rc) {
+    case CURLE_TOO_MANY_REDIRECTS:
+        return QStringLiteral("troppi reindirizzamenti");
+    case CURLE_PARTIAL_FILE:
+        return QStringLiteral("connessione interrotta");
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+        return QStringLiteral("connessione sicura non riuscita");
     case CURLE_COULDNT_RESOLVE_HOST:
         return QStringLiteral("nome del server sconosciuto");
     case CURLE_COULDNT_CONNECT:
@@ -188,6 +199,7 @@ DownloadResult Downloader::get(const QByteArray &url, const std::atomic<bool> *c
     long status = 0;
     curl_easy_getinfo(d->handle, CURLINFO_RESPONSE_CODE, &status);
     result.responded = status != 0;
+    result.status = int(status);
 
     if (rc == CURLE_ABORTED_BY_CALLBACK || cancelRequested(transfer)) {
         qCInfo(lcDownload) << "download of" << url << "cancelled after" << transfer.body.size() << "bytes";
@@ -196,15 +208,14 @@ DownloadResult Downloader::get(const QByteArray &url, const std::atomic<bool> *c
     }
     if (transfer.overCap) {
         qCWarning(lcDownload) << "body of" << url << "exceeds" << transfer.cap << "bytes; download dropped";
+        result.failure = QStringLiteral("la pagina supera %1 MiB").arg(transfer.cap / (1024 * 1024));
         return result;
     }
     if (rc != CURLE_OK) {
-        // Whatever arrived before the failure is kept: the page loader judges it by its size.
+        // The bytes that did arrive are handed back, but a broken transfer is never a page.
         qCWarning(lcDownload) << "download of" << url << "failed after" << transfer.body.size()
                               << "bytes:" << curl_easy_strerror(rc);
-        if (!result.responded) {
-            result.failure = failureText(rc);
-        }
+        result.failure = failureText(rc);
     } else if (status >= 400) {
         qCDebug(lcDownload) << url << "answered" << status;
     }

@@ -10,8 +10,11 @@
 struct DownloadResult {
     QByteArray body;        // exactly the bytes the server sent, possibly empty
     bool responded = false; // an HTTP response arrived (any status); false: the server was not reached
+    int status = 0;         // the HTTP status of the last response, 0 when none arrived
     bool cancelled = false; // stopped on request before it ended
-    QString failure;        // why the transfer failed, in the user's words (Italian); empty when it did not
+    // Why the transfer failed, in the user's words (Italian); empty when it ended normally. A
+    // failed transfer may still hand back the bytes that came before the failure.
+    QString failure;
 };
 
 struct DownloadLimits {
@@ -35,7 +38,8 @@ public:
     Downloader &operator=(const Downloader &) = delete;
 
     // GET the address and return the body whatever the status. A body that grows past the cap
-    // counts as a failed download and comes back empty. When `cancel` turns true the transfer
+    // counts as a failed download and comes back empty; so does one cut short by a time-out, a
+    // reset or too many redirects, with the reason in `failure`. When `cancel` turns true the transfer
     // stops at once (call wakeUp() after setting it) and the result says it was cancelled.
     DownloadResult get(const QByteArray &url, const std::atomic<bool> *cancel = nullptr);
     // Makes a transfer under way on another thread look at its cancel flag now. Thread-safe.

@@ -45,23 +45,29 @@ formpagiscopo::Attempt formpagiscopo::attemptLoad(qint64 threshold)
     if (download.cancelled) {
         return Attempt::Cancelled;
     }
-    if (!download.responded && download.body.isEmpty()) {
-        // Nothing came back at all: not a missing page, a server out of reach.
-        setUnreachable(download.failure);
-        return Attempt::Unreachable;
+    // Only an answer that says the page is there or is not goes on to the size rule; anything else
+    // is a failure of the transfer, said so over the picture, never a missing page.
+    const QString failure = transferFailure(download);
+    if (!failure.isEmpty()) {
+        qCWarning(lcViewer).noquote() << address << "-" << failure;
+        setFailureNotice(failure);
+        return Attempt::Failed;
     }
-    setUnreachable(QString());
 
     const QString path = m_platform.pageImagePath();
     QFile file(path);
     // Truncate: a longer file left behind by a crash would otherwise keep its tail after our bytes.
-    if (path.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        qCWarning(lcViewer) << "cannot write the page image file" << path << file.errorString();
-        return Attempt::Missing;
+    const bool opened = !path.isEmpty() && file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    if (!opened || file.write(download.body) != download.body.size() || !file.flush()) {
+        // The page did come: a disk that takes nothing must not make it look missing.
+        const QString reason = path.isEmpty() ? QStringLiteral("nessuna cartella privata") : file.errorString();
+        qCWarning(lcViewer) << "cannot write the page image file" << path << reason;
+        file.close();
+        QFile::remove(path);
+        setFailureNotice(QStringLiteral("Impossibile salvare la pagina: %1").arg(reason));
+        return Attempt::Failed;
     }
-    if (file.write(download.body) != download.body.size() || !file.flush()) {
-        qCWarning(lcViewer) << "cannot write the page image file" << path << file.errorString();
-    }
+    setFailureNotice(QString());
     const qint64 size = file.size();
     file.close();
     download = {}; // the bytes live on in the file: free them before the picture is built
@@ -78,6 +84,25 @@ formpagiscopo::Attempt formpagiscopo::attemptLoad(qint64 threshold)
     return Attempt::Found;
 }
 
+QString formpagiscopo::transferFailure(const DownloadResult &download) const
+{
+    if (!download.responded) {
+        // Nothing came back at all: a server out of reach.
+        const QString reason = download.failure.isEmpty() ? QStringLiteral("nessuna risposta") : download.failure;
+        return QStringLiteral("Server non raggiungibile: %1 (%2)").arg(QUrl(m_serverBase).authority(), reason);
+    }
+    if (!download.failure.isEmpty()) {
+        return QStringLiteral("Impossibile scaricare la pagina: %1").arg(download.failure);
+    }
+    // The server's word that there is no such page leads to the size rule, as a short body does;
+    // every other refusal or fault of the server is its own to explain.
+    const int status = download.status;
+    if ((status >= 200 && status < 300) || status == 404 || status == 410) {
+        return {};
+    }
+    return QStringLiteral("Il server ha risposto %1").arg(status);
+}
+
 void formpagiscopo::removePageImageFile() const
 {
     const QString path = m_platform.pageImagePath();
@@ -88,18 +113,32 @@ void formpagiscopo::removePageImageFile() const
 
 void formpagiscopo::LoadPage()
 {
+    loadPage(LoadOrigin::User);
+}
+
+void formpagiscopo::LoadPageUnattended()
+{
+    loadPage(LoadOrigin::Timer);
+}
+
+void formpagiscopo::loadPage(LoadOrigin origin)
+{
     if (m_destroying) {
         return;
     }
     ++m_loadsRunning;
     const auto done = qScopeGuard([this] { --m_loadsRunning; });
-    // Only a page the server says is missing leads on to the fallback and the question; a server
-    // out of reach is said so over the picture, and a cancelled download ends the load as a No.
+    // Only a page the server says is missing leads on to the fallback and the question; a failed
+    // transfer is said so over the picture, and a cancelled download ends the load as a No.
     if (attemptLoad(kFirstAttemptThreshold) == Attempt::Missing) {
         if (subpageText() != QLatin1String("1")) {
             // A missing subpage falls back to the page's first subpage, with everything a load does.
             setSubpageText(QStringLiteral("1"));
-            LoadPage();
+            loadPage(origin);
+        } else if (origin == LoadOrigin::Timer) {
+            // Nobody asked for this load: a question every 30 s, maybe with the window in the
+            // tray, would be asked of nobody. The picture stays as it is.
+            qCDebug(lcViewer) << "page" << pagpagiscopo->text() << "is missing; a timed load asks nothing";
         } else if (m_platform.askYesNo(this, QStringLiteral("Pagiscopo"), searchQuestion())) {
             searchForPage();
         }
@@ -108,21 +147,14 @@ void formpagiscopo::LoadPage()
     removePageImageFile();
 }
 
-void formpagiscopo::setUnreachable(const QString &reason)
+void formpagiscopo::setFailureNotice(const QString &notice)
 {
-    const QString notice =
-        reason.isEmpty()
-            ? QString()
-            : QStringLiteral("Server non raggiungibile: %1 (%2)").arg(QUrl(m_serverBase).authority(), reason);
-    if (notice == m_unreachableNotice) {
+    if (notice == m_failureNotice) {
         return;
     }
-    if (!notice.isEmpty()) {
-        qCWarning(lcViewer).noquote() << notice;
-    }
-    m_unreachableNotice = notice;
+    m_failureNotice = notice;
     if (!m_waitNoticeShown) {
-        Picture1->setNotice(m_unreachableNotice);
+        Picture1->setNotice(m_failureNotice);
     }
 }
 
@@ -147,8 +179,8 @@ void formpagiscopo::searchForPage()
         if (attempt == Attempt::Found) {
             return;
         }
-        if (attempt == Attempt::Unreachable) {
-            qCWarning(lcViewer) << "page search stopped: the server cannot be reached";
+        if (attempt == Attempt::Failed) {
+            qCWarning(lcViewer) << "page search stopped: a download failed";
             break;
         }
         if (attempt == Attempt::Cancelled) {

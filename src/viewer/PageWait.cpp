@@ -72,7 +72,7 @@ DownloadResult formpagiscopo::fetchPageImage(const QByteArray &url)
         if (m_startingUp && !isVisible()) {
             appear.setSingleShot(true);
             connect(&appear, &QTimer::timeout, this, [this] {
-                if (!isVisible()) {
+                if (!isVisible() && !m_closing) {
                     qCInfo(lcViewer) << "the first page is slow to come; showing the window meanwhile";
                     show();
                 }
@@ -111,6 +111,6 @@ void formpagiscopo::showWaitNotice(bool visible)
         Picture1->setNotice(QStringLiteral("Caricamento pagina %1... (Esc per annullare)").arg(pagpagiscopo->text()));
     } else {
         QApplication::restoreOverrideCursor();
-        Picture1->setNotice(m_unreachableNotice);
+        Picture1->setNotice(m_failureNotice);
     }
 }

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 
+#include <functional>
 #include <memory>
 
 class Platform;
@@ -32,7 +33,15 @@ public:
     // `serverBase` is scheme://host[:port] of the teletext server. Runs Form_Load, so the first
     // page is loaded (or asked about) before the constructor returns.
     formpagiscopo(Platform &platform, Downloader &downloader, const QString &serverBase, QWidget *parent = nullptr);
+    // The same, running `beforeFormLoad` once the controls exist and before the first page loads,
+    // so that whoever may close the window (a signal watcher) knows of it during start-up.
+    formpagiscopo(Platform &platform, Downloader &downloader, const QString &serverBase,
+                  const std::function<void(formpagiscopo &)> &beforeFormLoad, QWidget *parent = nullptr);
     ~formpagiscopo() override;
+
+    // True once the window has been closed. A close during start-up (the first page still loading)
+    // leaves a window that must not be shown.
+    bool isClosing() const { return m_closing; }
 
     // Controls, under the names the rest of the program knows them by (windows/formpagiscopo.cpp).
     PictureBox *Picture1 = nullptr;
@@ -73,6 +82,9 @@ public:
     bool searchForward = false;
     bool autoRefreshOn = true;
     void LoadPage();
+    // The same load for the timers: nobody asked for it, so a missing page is not asked about and
+    // not searched for; the picture stays as it is.
+    void LoadPageUnattended();
     // Whether a page load is under way (a question or the page search may be waiting in it).
     bool loadRunning() const { return m_loadsRunning > 0; }
     void Form_Load();
@@ -151,12 +163,17 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    enum class Attempt { Found, Missing, Unreachable, Cancelled };
+    enum class Attempt { Found, Missing, Failed, Cancelled };
+    enum class LoadOrigin { User, Timer };
+    void loadPage(LoadOrigin origin);
     Attempt attemptLoad(qint64 threshold);
+    // What went wrong with the transfer, as the notice over the picture says it; empty when the
+    // server gave an answer that the size rule judges.
+    QString transferFailure(const DownloadResult &download) const;
     // viewer/PageWait.cpp: downloads on the download thread, the window staying alive meanwhile.
     DownloadResult fetchPageImage(const QByteArray &url);
     void showWaitNotice(bool visible);
-    void setUnreachable(const QString &reason);
+    void setFailureNotice(const QString &notice);
     void searchForPage();
     void removePageImageFile() const;
     void buildLayout();
@@ -175,6 +192,7 @@ private:
     bool m_waitNoticeShown = false;
     bool m_startingUp = true;
     QElapsedTimer m_startClock;
-    // Shown over the picture while the server cannot be reached; empty otherwise.
-    QString m_unreachableNotice;
+    // Shown over the picture after a load that failed (server out of reach, broken transfer,
+    // page image not saved); empty after one that got an answer.
+    QString m_failureNotice;
 };

@@ -23,7 +23,7 @@ QString FakePlatform::favouritesDir() const
 
 QString FakePlatform::pageImagePath() const
 {
-    return m_dir.filePath(QStringLiteral("imma.png"));
+    return pageImageFile.isEmpty() ? m_dir.filePath(QStringLiteral("imma.png")) : pageImageFile;
 }
 
 bool FakePlatform::setStaysOnTop(QWidget *, bool onTop)

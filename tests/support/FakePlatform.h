@@ -56,6 +56,8 @@ public:
     void trayClick(int message);
 
     int minimised = 0;
+    // Where pages pass through; the fake's own folder while empty.
+    QString pageImageFile;
     QList<QUrl> openedUrls;
 
 private:

@@ -193,6 +193,8 @@ void DownloadUrlTest::redirectLoop_isBounded()
     Downloader downloader(limits);
     const DownloadResult result = downloader.get(server.url(QStringLiteral("/loop.png")));
     QVERIFY(result.responded);
+    QCOMPARE(result.status, 302);
+    QCOMPARE(result.failure, QStringLiteral("troppi reindirizzamenti"));
     QCOMPARE(server.requests().size(), int(limits.maxRedirects) + 1);
 }
 
@@ -212,6 +214,8 @@ void DownloadUrlTest::stalledServer_isAbandoned()
     Downloader downloader(limits);
     const DownloadResult result = downloader.get(server.url(QStringLiteral("/slow.png")));
     QCOMPARE(result.body, QByteArray(100, 's'));
+    QCOMPARE(result.status, 200);
+    QCOMPARE(result.failure, QStringLiteral("il server non risponde"));
     QTRY_VERIFY_WITH_TIMEOUT(clientGaveUp.load(), 10000);
 }
 
@@ -233,6 +237,7 @@ void DownloadUrlTest::endlessBody_isCutOffAtTheCap()
     const DownloadResult result = downloader.get(server.url(QStringLiteral("/endless.png")));
     QVERIFY(result.body.isEmpty());
     QVERIFY(result.responded);
+    QCOMPARE(result.failure, QStringLiteral("la pagina supera 4 MiB"));
     QVERIFY2(sent < qint64(64) * 1024 * 1024, "the client kept reading long after the cap");
 }
 
@@ -247,6 +252,7 @@ void DownloadUrlTest::connectionResetMidBody_keepsWhatArrived()
     Downloader downloader;
     const DownloadResult result = downloader.get(server.url(QStringLiteral("/cut.png")));
     QVERIFY(result.responded);
+    QCOMPARE(result.failure, QStringLiteral("connessione interrotta"));
     QVERIFY(result.body.size() <= 3000);
     QVERIFY(QByteArray(3000, 'r').startsWith(result.body));
 }
@@ -259,7 +265,10 @@ void DownloadUrlTest::successiveDownloads_shareOneConnection()
     Downloader downloader;
     QCOMPARE(downloader.get(server.url(QStringLiteral("/a.png"))).body, QByteArrayLiteral("a"));
     QCOMPARE(downloader.get(server.url(QStringLiteral("/b.png"))).body, QByteArrayLiteral("b"));
-    QCOMPARE(downloader.get(server.url(QStringLiteral("/missing.png"))).body, HttpFixture::notFoundBody());
+    const DownloadResult missing = downloader.get(server.url(QStringLiteral("/missing.png")));
+    QCOMPARE(missing.body, HttpFixture::notFoundBody());
+    QCOMPARE(missing.status, 404);
+    QVERIFY(missing.failure.isEmpty()); // a not-found answer is an answer, not a failed transfer
     const auto requests = server.requests();
     QCOMPARE(requests.size(), 3);
     QCOMPARE(requests.at(1).remotePort, requests.at(0).remotePort);

@@ -8,14 +8,23 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QTest>
 #include <QTimer>
 
+#include <httplib.h>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <memory>
+
+using namespace std::chrono_literals;
 
 namespace
 {
@@ -53,6 +62,12 @@ private Q_SLOTS:
     void dotSegmentEdition_requestsNothingOutsideTheEditions_data();
     void dotSegmentEdition_requestsNothingOutsideTheEditions();
     void pageBox_limitsTypingToThreeButKeepsTextsSetByCode();
+    void failedTransfer_isANoticeNotAMissingPage_data();
+    void failedTransfer_isANoticeNotAMissingPage();
+    void notFoundStatus_keepsFallbackAndQuestion_data();
+    void notFoundStatus_keepsFallbackAndQuestion();
+    void failedTransfer_duringSearch_endsItWithTheNotice();
+    void unwritablePageImage_isANoticeNotAMissingPage();
 
 private:
     formpagiscopo &open();
@@ -382,6 +397,158 @@ void LoadPageTest::pageBox_limitsTypingToThreeButKeepsTextsSetByCode()
     QCOMPARE(box->text(), QStringLiteral("7"));
     setPage(QStringLiteral("1000"));
     QCOMPARE(box->text(), QStringLiteral("1000"));
+}
+
+void LoadPageTest::failedTransfer_isANoticeNotAMissingPage_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("notice");
+    QTest::newRow("time-out") << "timeout" << "Impossibile scaricare la pagina: il server non risponde";
+    QTest::newRow("body over the cap") << "overcap" << "Impossibile scaricare la pagina: la pagina supera 1 MiB";
+    QTest::newRow("redirect loop") << "loop" << "Impossibile scaricare la pagina: troppi reindirizzamenti";
+    QTest::newRow("reset mid-body") << "reset" << "Impossibile scaricare la pagina: connessione interrotta";
+    QTest::newRow("500") << "500" << "Il server ha risposto 500";
+    QTest::newRow("503") << "503" << "Il server ha risposto 503";
+    QTest::newRow("401") << "401" << "Il server ha risposto 401";
+    QTest::newRow("403") << "403" << "Il server ha risposto 403";
+    QTest::newRow("301 without a place to go") << "301" << "Il server ha risposto 301";
+}
+
+void LoadPageTest::failedTransfer_isANoticeNotAMissingPage()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, notice);
+    DownloadLimits limits;
+    limits.totalTimeout = 1500ms;
+    limits.maxBodyBytes = 1024 * 1024;
+    m_downloader = std::make_unique<Downloader>(limits);
+    open();
+    const QImage before = shown();
+    const QString path = pagePath(QStringLiteral("Nazionale"), QStringLiteral("300"), QStringLiteral("2"));
+
+    // Each fault comes after the head of a 200 answer, except the statuses, which are the answer.
+    std::unique_ptr<RawTcpServer> raw;
+    QString base = m_server->baseUrl();
+    if (fault == QLatin1String("timeout") || fault == QLatin1String("reset")) {
+        const bool reset = fault == QLatin1String("reset");
+        raw = std::make_unique<RawTcpServer>([reset](int socket) {
+            readRequestHead(socket);
+            const QByteArray head = "HTTP/1.1 200 OK\r\nContent-Length: 9000\r\n\r\n" + QByteArray(3000, 'p');
+            [[maybe_unused]] const ssize_t sent = ::write(socket, head.constData(), size_t(head.size()));
+            if (reset) {
+                resetConnection(socket);
+                return;
+            }
+            char c;
+            timeval bound{10, 0};
+            ::setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound);
+            [[maybe_unused]] const ssize_t got = ::read(socket, &c, 1); // until the client gives up
+            ::close(socket);
+        });
+        base = QStringLiteral("http://127.0.0.1:%1").arg(raw->port());
+        m_window = std::make_unique<formpagiscopo>(*m_platform, *m_downloader, base);
+    } else if (fault == QLatin1String("overcap")) {
+        m_server->serve(path, junkBytes(2 * 1024 * 1024));
+    } else if (fault == QLatin1String("loop")) {
+        m_server->handle(path, [](const httplib::Request &request, httplib::Response &response) {
+            response.set_redirect(request.path);
+        });
+    } else {
+        m_server->serve(path, junkBytes(6000), fault.toInt());
+    }
+    m_platform->answers = {true};
+    setPage(QStringLiteral("300"));
+    m_window->setSubpageText(QStringLiteral("2"));
+    const QImage shownBefore = shown();
+    m_server->clearRequests();
+    m_window->LoadPage();
+
+    // No fallback to subpage 1, no question, no search: the old picture stays under the notice.
+    QVERIFY(m_platform->questions.isEmpty());
+    QCOMPARE(m_window->Picture1->notice(), notice);
+    QCOMPARE(m_window->pagpagiscopo->text(), QStringLiteral("300"));
+    QCOMPARE(m_window->subpageText(), QStringLiteral("2"));
+    QCOMPARE(shown(), shownBefore);
+    if (!raw) {
+        QCOMPARE(shown(), before);
+        for (const QString &requested : m_server->requestedPaths()) {
+            QCOMPARE(requested, path);
+        }
+    }
+
+    // The next load that gets an answer takes the notice away.
+    if (raw) {
+        return;
+    }
+    setPage(QStringLiteral("100"));
+    m_window->setSubpageText(QStringLiteral("1"));
+    m_window->LoadPage();
+    QCOMPARE(m_window->Picture1->notice(), QString());
+    QCOMPARE(shown(), QImage::fromData(m_page100).convertToFormat(shown().format()));
+}
+
+void LoadPageTest::notFoundStatus_keepsFallbackAndQuestion_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::newRow("404") << 404;
+    QTest::newRow("410") << 410;
+}
+
+void LoadPageTest::notFoundStatus_keepsFallbackAndQuestion()
+{
+    QFETCH(int, status);
+    open();
+    const QString subpage2 = pagePath(QStringLiteral("Nazionale"), QStringLiteral("300"), QStringLiteral("2"));
+    m_server->serve(subpage2, junkBytes(200), status);
+    m_server->serve(national(300), junkBytes(200), status);
+    m_platform->answers = {false};
+    setPage(QStringLiteral("300"));
+    m_window->setSubpageText(QStringLiteral("2"));
+    m_window->LoadPage();
+    QCOMPARE(m_server->requestedPaths(), QStringList({subpage2, national(300)}));
+    QCOMPARE(m_window->subpageText(), QStringLiteral("1"));
+    QCOMPARE(m_platform->questions.size(), 1);
+    QCOMPARE(m_window->Picture1->notice(), QString());
+}
+
+void LoadPageTest::failedTransfer_duringSearch_endsItWithTheNotice()
+{
+    open();
+    const QImage before = shown();
+    m_server->serve(national(148), junkBytes(500), 503);
+    m_server->serve(national(147), pagePng(147));
+    m_platform->answers = {true};
+    setPage(QStringLiteral("150"));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("page search stopped.*")));
+    m_window->LoadPage();
+    QCOMPARE(m_server->requestedPaths(), QStringList({national(150), national(149), national(148)}));
+    QCOMPARE(m_window->Picture1->notice(), QStringLiteral("Il server ha risposto 503"));
+    QCOMPARE(m_window->pagpagiscopo->text(), QStringLiteral("150"));
+    QCOMPARE(shown(), before);
+}
+
+void LoadPageTest::unwritablePageImage_isANoticeNotAMissingPage()
+{
+    open();
+    const QImage before = shown();
+    m_server->serve(national(101), pagePng(101));
+    // The page image file's place is taken by a folder: nothing can be written there.
+    m_platform->pageImageFile = m_platform->favouritesDir() + QStringLiteral("/taken");
+    QVERIFY(QDir().mkpath(m_platform->pageImageFile));
+    m_platform->answers = {true};
+    setPage(QStringLiteral("101"));
+    m_window->LoadPage();
+    QVERIFY(m_platform->questions.isEmpty());
+    QVERIFY2(m_window->Picture1->notice().startsWith(QStringLiteral("Impossibile salvare la pagina: ")),
+             qPrintable(m_window->Picture1->notice()));
+    QCOMPARE(m_window->pagpagiscopo->text(), QStringLiteral("101"));
+    QCOMPARE(shown(), before);
+    QVERIFY(QFileInfo(m_platform->pageImageFile).isDir()); // left as it was
+
+    m_platform->pageImageFile.clear();
+    m_window->LoadPage();
+    QCOMPARE(m_window->Picture1->notice(), QString());
+    QCOMPARE(shown(), QImage::fromData(pagePng(101)).convertToFormat(shown().format()));
 }
 
 QTEST_MAIN(LoadPageTest)
