@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QList>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -76,14 +77,19 @@ bool removeFolder(int baseFd, const QByteArray &name)
 
 } // namespace
 
-QString privateFolderBase()
+QStringList privateFolderBases()
 {
     // $XDG_RUNTIME_DIR is per user and mode 0700; QTemporaryDir adds a unique 0700 folder below it.
-    QString base = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (base.isEmpty()) {
-        base = QDir::tempPath();
+    QStringList bases;
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!runtime.isEmpty()) {
+        bases << runtime;
     }
-    return base;
+    const QString temp = QDir::tempPath();
+    if (!bases.contains(temp)) {
+        bases << temp;
+    }
+    return bases;
 }
 
 int removeLeftoverPrivateFolders(const QString &base)
@@ -124,7 +130,45 @@ int removeLeftoverPrivateFolders(const QString &base)
 
 QString preparePrivateFolder(const QString &base)
 {
-    const QString dir = base.isEmpty() ? privateFolderBase() : base;
+    const QString dir = base.isEmpty() ? privateFolderBases().constFirst() : base;
     removeLeftoverPrivateFolders(dir);
     return dir + QStringLiteral("/pagiscopo-%1-XXXXXX").arg(QCoreApplication::applicationPid());
+}
+
+namespace
+{
+
+// A folder can be made on a full disk, and a file opened there; only writing tells. The probe is
+// the size of a small page, so a disk with room for none is passed over.
+bool takesAPageImage(const QTemporaryDir &dir, QString *why)
+{
+    QFile probe(dir.filePath(QStringLiteral("imma.png")));
+    const QByteArray bytes(16 * 1024, '\0');
+    const bool ok = probe.open(QIODevice::WriteOnly) && probe.write(bytes) == bytes.size() && probe.flush();
+    *why = probe.errorString();
+    probe.close();
+    probe.remove();
+    return ok;
+}
+
+} // namespace
+
+std::unique_ptr<QTemporaryDir> createPrivateFolder(QStringList bases)
+{
+    if (bases.isEmpty()) {
+        bases = privateFolderBases();
+    }
+    for (const QString &base : std::as_const(bases)) {
+        auto dir = std::make_unique<QTemporaryDir>(preparePrivateFolder(base));
+        QString why;
+        if (!dir->isValid()) {
+            why = dir->errorString();
+        } else if (takesAPageImage(*dir, &why)) {
+            qCDebug(lcPlatform) << "page images pass through" << dir->path();
+            return dir;
+        }
+        qCWarning(lcPlatform) << "cannot keep the page images in" << base << ":" << why;
+    }
+    qCWarning(lcPlatform) << "no folder takes the page images; every page will say it cannot be saved";
+    return nullptr;
 }

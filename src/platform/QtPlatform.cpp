@@ -19,12 +19,7 @@
 
 Q_LOGGING_CATEGORY(lcPlatform, "pagiscopo.platform", QtInfoMsg)
 
-QtPlatform::QtPlatform() : m_privateDir(preparePrivateFolder())
-{
-    if (!m_privateDir.isValid()) {
-        qCWarning(lcPlatform) << "cannot create the private folder for the page image:" << m_privateDir.errorString();
-    }
-}
+QtPlatform::QtPlatform() : m_privateDir(createPrivateFolder()) {}
 
 QtPlatform::~QtPlatform() = default;
 
@@ -67,10 +62,10 @@ QString QtPlatform::favouritesDir() const
 
 QString QtPlatform::pageImagePath() const
 {
-    if (!m_privateDir.isValid()) {
+    if (!m_privateDir) {
         return {};
     }
-    return m_privateDir.filePath(QStringLiteral("imma.png"));
+    return m_privateDir->filePath(QStringLiteral("imma.png"));
 }
 
 void QtPlatform::installTranslationsAndFonts()

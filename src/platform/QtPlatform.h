@@ -32,7 +32,7 @@ public:
     static void installTranslationsAndFonts();
 
 private:
-    QTemporaryDir m_privateDir;
+    std::unique_ptr<QTemporaryDir> m_privateDir; // null when no folder would take a page image
     std::unique_ptr<QSystemTrayIcon> m_trayIcon;
     bool m_warnedStaysOnTop = false;
 };

@@ -3,10 +3,16 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QScopeGuard>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -47,6 +53,9 @@ class PrivateFolderTest : public QObject
 private Q_SLOTS:
     void leftovers_ofEndedRunsGo_allElseStays();
     void template_namesThisProcess();
+    void folder_passesOverABaseThatTakesNoPage_data();
+    void folder_passesOverABaseThatTakesNoPage();
+    void folder_isNullWhenNoBaseTakesAPage();
 };
 
 void PrivateFolderTest::leftovers_ofEndedRunsGo_allElseStays()
@@ -124,6 +133,59 @@ void PrivateFolderTest::template_namesThisProcess()
     // The folder of a live process is never taken for a leftover, not even by itself.
     QCOMPARE(removeLeftoverPrivateFolders(base.path()), 0);
     QVERIFY(QFileInfo::exists(mine.path()));
+}
+
+void PrivateFolderTest::folder_passesOverABaseThatTakesNoPage_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("read-only disk") << "read-only";
+    QTest::newRow("full disk") << "full";
+}
+
+void PrivateFolderTest::folder_passesOverABaseThatTakesNoPage()
+{
+    // A small disk of its own, as a runtime folder on a read-only or full file system would be.
+    QFETCH(QString, how);
+    QTemporaryDir scratch;
+    const QString runtime = scratch.filePath(QStringLiteral("runtime"));
+    const QString temp = scratch.filePath(QStringLiteral("tmp"));
+    makeFolder(runtime);
+    makeFolder(temp);
+    const QByteArray mountPoint = QFile::encodeName(runtime);
+    if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k,mode=0700") != 0) {
+        QSKIP(qPrintable(QStringLiteral("cannot mount a small disk here (%1)").arg(std::strerror(errno))));
+    }
+    const auto unmount = qScopeGuard([&] { ::umount2(mountPoint.constData(), MNT_DETACH); });
+    if (how == QLatin1String("full")) {
+        QFile filler(runtime + QStringLiteral("/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(4096, 'f');
+        while (filler.write(block) == block.size()) {
+        }
+    } else {
+        QCOMPARE(::mount("tmpfs", mountPoint.constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=64k,mode=0700"), 0);
+    }
+
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("cannot keep the page images in")));
+    const std::unique_ptr<QTemporaryDir> folder = createPrivateFolder({runtime, temp});
+    QVERIFY(folder);
+    QCOMPARE(QFileInfo(folder->path()).absolutePath(), QFileInfo(temp).absoluteFilePath());
+    QFile page(folder->filePath(QStringLiteral("imma.png")));
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    QCOMPARE(page.write(QByteArray(60000, 'p')), qint64(60000));
+    // Nothing of ours is left on the disk that was passed over.
+    const QStringList left = QDir(runtime).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    QVERIFY2(left.filter(QStringLiteral("pagiscopo-")).isEmpty(), qPrintable(left.join(u' ')));
+}
+
+void PrivateFolderTest::folder_isNullWhenNoBaseTakesAPage()
+{
+    QTemporaryDir scratch;
+    const QString file = scratch.filePath(QStringLiteral("not-a-folder"));
+    makeFile(file);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("cannot keep the page images in")));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("no folder takes the page images")));
+    QVERIFY(!createPrivateFolder({file}));
 }
 
 QTEST_GUILESS_MAIN(PrivateFolderTest)
