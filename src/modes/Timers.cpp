@@ -37,7 +37,7 @@ void formpagiscopo::Timer1_Timer()
     if (skipTickDuringLoad("auto-refresh")) {
         return;
     }
-    LoadPage();
+    LoadPageUnattended();
 }
 
 void formpagiscopo::Refresh1_Click()
@@ -65,7 +65,7 @@ void formpagiscopo::Timer2_Timer()
     }
     // An empty box counts as subpage 1; the loader's fallback to subpage 1 closes the cycle.
     setSubpageText(nextSubpageText(subpageText()));
-    LoadPage();
+    LoadPageUnattended();
 }
 
 void formpagiscopo::scorri1_KeyPress(short &KeyAscii)

@@ -5,10 +5,12 @@
 #include "modes/Timers.h"
 #include "windows/Controls.h"
 #include "windows/Form2.h"
+#include "windows/PictureBox.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSet>
 #include <QTest>
 #include <QTimer>
 
@@ -38,6 +40,7 @@ private Q_SLOTS:
     void intervalDialog_mOnScorri1ClearsAlwaysOnTop();
     void ticks_duringAPageLoadAreSkipped();
     void ticks_goOnWhileADialogIsOpen();
+    void ticks_neverAskAboutAMissingPage();
 
 private:
     formpagiscopo &w() { return *m_f->window; }
@@ -304,6 +307,43 @@ void TimersTest::ticks_goOnWhileADialogIsOpen()
     w().Timer1->start();
     withIntervalDialog([this](Form2 &) { QTRY_VERIFY(!requested().isEmpty()); });
     QCOMPARE(requested().first(), national(100));
+}
+
+void TimersTest::ticks_neverAskAboutAMissingPage()
+{
+    // The user said No to the missing page 150: the page box keeps 150.
+    const QImage before = w().Picture1->picture().toImage();
+    w().pagpagiscopo->setText(QStringLiteral("150"));
+    m_f->platform.answers = {false};
+    w().vai_Click();
+    QCOMPARE(m_f->platform.questions.size(), 1);
+    m_f->server.clearRequests();
+
+    // The auto-refresh finds it missing again, on its own timer, and asks nobody.
+    m_f->platform.answers = {true, true, true};
+    w().Timer1->setInterval(20);
+    w().Timer1->start();
+    QTRY_VERIFY(requested().size() >= 2);
+    w().Timer1->stop();
+    QCOMPARE(m_f->platform.questions.size(), 1);
+    const QStringList refreshed = requested();
+    QCOMPARE(QSet<QString>(refreshed.begin(), refreshed.end()), QSet<QString>{national(150)});
+    QCOMPARE(w().pagpagiscopo->text(), QStringLiteral("150"));
+    QCOMPARE(w().Picture1->picture().toImage(), before);
+
+    // The auto-scroll still falls back to subpage 1, and neither asks nor searches there.
+    m_f->server.clearRequests();
+    w().Timer2_Timer();
+    QCOMPARE(requested(), QStringList({national(150, 2), national(150)}));
+    QCOMPARE(w().subpageText(), QStringLiteral("1"));
+    QCOMPARE(m_f->platform.questions.size(), 1);
+    QCOMPARE(w().Picture1->picture().toImage(), before);
+
+    // The user's own command still asks, and the search runs on Yes.
+    m_f->server.clearRequests();
+    w().vai_Click();
+    QCOMPARE(m_f->platform.questions.size(), 2);
+    QCOMPARE(w().pagpagiscopo->text(), QStringLiteral("100"));
 }
 
 QTEST_MAIN(TimersTest)
