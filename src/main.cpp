@@ -1,3 +1,4 @@
+#include "app/AppLog.h"
 #include "app/SignalCloser.h"
 #include "app/StartOptions.h"
 #include "platform/QtPlatform.h"
@@ -55,8 +56,14 @@ int main(int argc, char *argv[])
     }
 
     QtPlatform platform;
-    formpagiscopo window(platform, Downloader::shared(), serverBase);
-    signalCloser.watch(&window);
+    // Watched before the first page loads: a signal or the close box during a slow start-up ends
+    // the program there and then.
+    formpagiscopo window(platform, Downloader::shared(), serverBase,
+                         [&signalCloser](formpagiscopo &starting) { signalCloser.watch(&starting); });
+    if (window.isClosing()) {
+        qCInfo(lcApp) << "closed while the first page was loading";
+        return 0;
+    }
     window.show();
     return app.exec();
 }

@@ -74,6 +74,12 @@ QTimer *createTimer(QObject *parent, const char *name, int intervalMs, bool enab
 } // namespace
 
 formpagiscopo::formpagiscopo(Platform &platform, Downloader &downloader, const QString &serverBase, QWidget *parent)
+    : formpagiscopo(platform, downloader, serverBase, {}, parent)
+{
+}
+
+formpagiscopo::formpagiscopo(Platform &platform, Downloader &downloader, const QString &serverBase,
+                             const std::function<void(formpagiscopo &)> &beforeFormLoad, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       m_platform(platform), m_serverBase(serverBase), m_downloads(std::make_unique<DownloadThread>(downloader)),
@@ -82,6 +88,9 @@ formpagiscopo::formpagiscopo(Platform &platform, Downloader &downloader, const Q
     m_startClock.start();
     setObjectName(QStringLiteral("formpagiscopo"));
     buildLayout();
+    if (beforeFormLoad) {
+        beforeFormLoad(*this);
+    }
     Form_Load();
     m_startingUp = false;
     // Connected only now: selecting the first entries from Form_Load must not load pages of its own.
