@@ -1,13 +1,14 @@
-# pagiscopo_add_test(NAME name SOURCES a.cpp ... [LABELS l ...] [TIMEOUT s] [ENVIRONMENT VAR=value ...]
+# pagiscopo_add_test(NAME name SOURCES a.cpp ... [CORE] [LABELS l ...] [TIMEOUT s] [ENVIRONMENT VAR=value ...]
 #                    [LIBRARIES lib ...])
-#   A Qt Test program. It links the core library and the test support library and runs on the
-#   offscreen platform, so it needs no display.
+#   A Qt Test program. It links the windows' library and the test support library and runs on the
+#   offscreen platform, so it needs no display. With CORE it links only the core and its test
+#   support: no widget can be part of it.
 #
 # pagiscopo_add_test(NAME name COMMAND program args ... [LABELS ...] [TIMEOUT s] [ENVIRONMENT ...])
 #   A test that is a command of its own: the end-to-end cases, which start their own X server and
 #   so must not be sent to the offscreen platform.
 function(pagiscopo_add_test)
-    cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LABELS;ENVIRONMENT;LIBRARIES;COMMAND" ${ARGN})
+    cmake_parse_arguments(T "CORE" "NAME;TIMEOUT" "SOURCES;LABELS;ENVIRONMENT;LIBRARIES;COMMAND" ${ARGN})
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 240)
     endif()
@@ -16,7 +17,11 @@ function(pagiscopo_add_test)
         set(environment "${T_ENVIRONMENT}")
     else()
         add_executable(${T_NAME} ${T_SOURCES})
-        target_link_libraries(${T_NAME} PRIVATE pagiscopo_core pagiscopo_testsupport Qt6::Test ${T_LIBRARIES})
+        if(T_CORE)
+            target_link_libraries(${T_NAME} PRIVATE pagiscopo_testsupport_core Qt6::Test ${T_LIBRARIES})
+        else()
+            target_link_libraries(${T_NAME} PRIVATE pagiscopo_gui pagiscopo_testsupport Qt6::Test ${T_LIBRARIES})
+        endif()
         add_test(NAME ${T_NAME} COMMAND ${T_NAME})
         set(environment "QT_QPA_PLATFORM=offscreen;${T_ENVIRONMENT}")
     endif()

@@ -17,7 +17,6 @@
 #include <QUrl>
 #include <QWindow>
 
-Q_LOGGING_CATEGORY(lcPlatform, "pagiscopo.platform", QtInfoMsg)
 
 QtPlatform::QtPlatform() : m_privateDir(createPrivateFolder()) {}
 

@@ -202,22 +202,22 @@ DownloadResult Downloader::get(const QByteArray &url, const std::atomic<bool> *c
     result.status = int(status);
 
     if (rc == CURLE_ABORTED_BY_CALLBACK || cancelRequested(transfer)) {
-        qCInfo(lcDownload) << "download of" << url << "cancelled after" << transfer.body.size() << "bytes";
+        qCInfo(lcDownload) << "download of" << addressForLog(url) << "cancelled after" << transfer.body.size() << "bytes";
         result.cancelled = true;
         return result;
     }
     if (transfer.overCap) {
-        qCWarning(lcDownload) << "body of" << url << "exceeds" << transfer.cap << "bytes; download dropped";
+        qCWarning(lcDownload) << "body of" << addressForLog(url) << "exceeds" << transfer.cap << "bytes; download dropped";
         result.failure = QStringLiteral("la pagina supera %1 MiB").arg(transfer.cap / (1024 * 1024));
         return result;
     }
     if (rc != CURLE_OK) {
         // The bytes that did arrive are handed back, but a broken transfer is never a page.
-        qCWarning(lcDownload) << "download of" << url << "failed after" << transfer.body.size()
+        qCWarning(lcDownload) << "download of" << addressForLog(url) << "failed after" << transfer.body.size()
                               << "bytes:" << curl_easy_strerror(rc);
         result.failure = failureText(rc);
     } else if (status >= 400) {
-        qCDebug(lcDownload) << url << "answered" << status;
+        qCDebug(lcDownload) << addressForLog(url) << "answered" << status;
     }
     result.body = std::move(transfer.body);
     return result;

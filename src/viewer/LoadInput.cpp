@@ -1,6 +1,6 @@
 #include "viewer/LoadInput.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
 
 namespace
@@ -38,12 +38,12 @@ bool isEscape(const QEvent *event)
 
 LoadInput::LoadInput()
 {
-    qApp->installEventFilter(this);
+    QCoreApplication::instance()->installEventFilter(this);
 }
 
 LoadInput::~LoadInput()
 {
-    qApp->removeEventFilter(this);
+    QCoreApplication::instance()->removeEventFilter(this);
 }
 
 void LoadInput::beginHold(std::function<void()> onEscape)
@@ -79,7 +79,7 @@ bool LoadInput::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     // A dialog opened meanwhile (a nested load's question) keeps its own Escape.
-    if (m_searches > 0 && event->type() == QEvent::KeyPress && isEscape(event) && !QApplication::activeModalWidget()) {
+    if (m_searches > 0 && event->type() == QEvent::KeyPress && isEscape(event) && !QGuiApplication::modalWindow()) {
         m_escapePressed = true;
         return true;
     }

@@ -48,13 +48,18 @@ void PictureBox::placeNotice()
 
 void PictureBox::setPicture(QImage image)
 {
-    m_picture = image.isNull() ? QPixmap() : QPixmap::fromImage(std::move(image));
+    // Kept as the image itself, shared with whoever else holds it, not as a converted copy;
+    // only a picture with an alpha channel is premultiplied once here rather than at every paint.
+    if (image.format() == QImage::Format_ARGB32) {
+        image.convertTo(QImage::Format_ARGB32_Premultiplied);
+    }
+    m_picture = std::move(image);
     update();
 }
 
 void PictureBox::clearPicture()
 {
-    m_picture = QPixmap();
+    m_picture = QImage();
     update();
 }
 
@@ -67,5 +72,5 @@ void PictureBox::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     const QRect inside = contentsRect();
     painter.setClipRect(inside);
-    painter.drawPixmap(inside.topLeft(), m_picture);
+    painter.drawImage(inside.topLeft(), m_picture);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFrame>
+#include <QImage>
 #include <QPixmap>
 
 class QLabel;
@@ -14,11 +15,13 @@ class PictureBox : public QFrame
 public:
     explicit PictureBox(QWidget *parent = nullptr);
 
-    // A null image leaves the box blank. Pass a temporary: the pixmap then takes over its memory.
+    // A null image leaves the box blank. The box shares the image's pixels; it makes no copy.
     void setPicture(QImage image);
     void clearPicture();
     bool hasPicture() const { return !m_picture.isNull(); }
-    const QPixmap &picture() const { return m_picture; }
+    const QImage &image() const { return m_picture; }
+    // The picture as the screen would take it (a copy).
+    QPixmap picture() const { return QPixmap::fromImage(m_picture); }
 
     // A short message over the picture (a page being loaded, a server out of reach); an empty
     // text takes it away.
@@ -34,6 +37,6 @@ protected:
 private:
     void placeNotice();
 
-    QPixmap m_picture;
+    QImage m_picture;
     QLabel *m_notice = nullptr;
 };

@@ -1,8 +1,6 @@
 #include "windows/formpagiscopo.h"
 
 #include "customButton/customButton.h"
-#include "viewer/DownloadThread.h"
-#include "viewer/LoadInput.h"
 #include "viewer/PageAddress.h"
 #include "windows/Controls.h"
 #include "windows/Icons.h"
@@ -82,17 +80,17 @@ formpagiscopo::formpagiscopo(Platform &platform, Downloader &downloader, const Q
                              const std::function<void(formpagiscopo &)> &beforeFormLoad, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      m_platform(platform), m_serverBase(serverBase), m_downloads(std::make_unique<DownloadThread>(downloader)),
-      m_loadInput(std::make_unique<LoadInput>())
+      m_platform(platform), m_serverBase(serverBase),
+      m_loader(std::make_unique<PageLoader>(static_cast<PageLoaderHost &>(*this), platform, downloader, serverBase))
 {
-    m_startClock.start();
     setObjectName(QStringLiteral("formpagiscopo"));
     buildLayout();
     if (beforeFormLoad) {
         beforeFormLoad(*this);
     }
+    m_loader->setStartingUp(true);
     Form_Load();
-    m_startingUp = false;
+    m_loader->setStartingUp(false);
     // Connected only now: selecting the first entries from Form_Load must not load pages of its own.
     connectControls();
 }
@@ -250,16 +248,6 @@ void formpagiscopo::connectControls()
     connectKeyboard();
 }
 
-QString formpagiscopo::subpageText() const
-{
-    return numsottopag->currentText();
-}
-
-void formpagiscopo::setSubpageText(const QString &text)
-{
-    numsottopag->setEditText(text);
-}
-
 void formpagiscopo::closeEvent(QCloseEvent *event)
 {
     qint16 cancel = 0;
@@ -268,10 +256,7 @@ void formpagiscopo::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    m_closing = true;
     // A download under way ends now; the load it belongs to then ends as if answered No.
-    if (loadRunning()) {
-        m_downloads->cancel();
-    }
+    m_loader->close();
     event->accept();
 }

@@ -1,17 +1,14 @@
 #pragma once
 
-#include <QWidget>
+#include "viewer/PageLoader.h"
 
-#include <QElapsedTimer>
+#include <QWidget>
 
 #include <functional>
 #include <memory>
 
 class Platform;
 class Downloader;
-class DownloadThread;
-class LoadInput;
-struct DownloadResult;
 class PictureBox;
 class PictureButton;
 class Skinner;
@@ -24,8 +21,10 @@ class QLineEdit;
 class QTimer;
 
 // The main window. It owns the controls and the viewing state and wires the controls' events to
-// the handlers; the handlers themselves live with their subsystems (viewer/, navigation/, ...).
-class formpagiscopo : public QWidget
+// the handlers; the handlers themselves live with their subsystems (navigation/, favourites/, ...).
+// Pages reach it through its page loader, to which it lends its controls' texts and its picture
+// box (windows/FormLifecycle.cpp).
+class formpagiscopo : public QWidget, private PageLoaderHost
 {
     Q_OBJECT
 
@@ -41,7 +40,7 @@ public:
 
     // True once the window has been closed. A close during start-up (the first page still loading)
     // leaves a window that must not be shown.
-    bool isClosing() const { return m_closing; }
+    bool isClosing() const { return m_loader->isClosing(); }
 
     // Controls, under the names the rest of the program knows them by (windows/formpagiscopo.cpp).
     PictureBox *Picture1 = nullptr;
@@ -78,7 +77,7 @@ public:
     // The window sees every character before the focused control while this is on.
     bool KeyPreview = true;
 
-    // viewer/: page loader, start-up and shutdown.
+    // windows/FormLifecycle.cpp: start-up and shutdown, and the page loader's road into the window.
     bool searchForward = false;
     bool autoRefreshOn = true;
     void LoadPage();
@@ -86,12 +85,14 @@ public:
     // not searched for; the picture stays as it is.
     void LoadPageUnattended();
     // Whether a page load is under way (a question or the page search may be waiting in it).
-    bool loadRunning() const { return m_loadsRunning > 0; }
+    bool loadRunning() const { return m_loader->isLoading(); }
+    // Says what each load showed; the window's own part is to lend it the controls.
+    PageLoader &pageLoader() const { return *m_loader; }
     void Form_Load();
     void Combo1_Click();
     void Form_Unload(qint16 &Cancel);
-    QString subpageText() const;
-    void setSubpageText(const QString &text);
+    QString subpageText() const override;
+    void setSubpageText(const QString &text) override;
 
     // navigation/: the six commands that step pages and subpages.
     void avanti_Click();
@@ -163,19 +164,19 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    enum class Attempt { Found, Missing, Failed, Cancelled };
-    enum class LoadOrigin { User, Timer };
-    void loadPage(LoadOrigin origin);
-    Attempt attemptLoad(qint64 threshold);
-    // What went wrong with the transfer, as the notice over the picture says it; empty when the
-    // server gave an answer that the size rule judges.
-    QString transferFailure(const DownloadResult &download) const;
-    // viewer/PageWait.cpp: downloads on the download thread, the window staying alive meanwhile.
-    DownloadResult fetchPageImage(const QByteArray &url);
-    void showWaitNotice(bool visible);
-    void setFailureNotice(const QString &notice);
-    void searchForPage();
-    void removePageImageFile() const;
+    // PageLoaderHost
+    QString editionText() const override;
+    QString pageText() const override;
+    void setPageText(const QString &text) override;
+    void clearPicture() override;
+    void showPicture(QImage picture) override;
+    void repaintPicture() override;
+    void showNotice(const QString &text) override;
+    bool isShown() const override;
+    void showWhileWaiting() override;
+    QWidget *questionParent() override;
+    bool searchesForward() const override { return searchForward; }
+
     void buildLayout();
     void connectControls();
     void connectKeyboard();
@@ -184,15 +185,6 @@ private:
 
     Platform &m_platform;
     QString m_serverBase;
-    bool m_closing = false;
     bool m_destroying = false;
-    int m_loadsRunning = 0;
-    std::unique_ptr<DownloadThread> m_downloads;
-    std::unique_ptr<LoadInput> m_loadInput;
-    bool m_waitNoticeShown = false;
-    bool m_startingUp = true;
-    QElapsedTimer m_startClock;
-    // Shown over the picture after a load that failed (server out of reach, broken transfer,
-    // page image not saved); empty after one that got an answer.
-    QString m_failureNotice;
+    std::unique_ptr<PageLoader> m_loader;
 };

@@ -2,6 +2,7 @@
 
 #include "FakePlatform.h"
 #include "HttpFixture.h"
+#include "PagePaths.h"
 #include "viewer/DownloadUrl.h"
 #include "windows/formpagiscopo.h"
 
@@ -9,10 +10,6 @@
 #include <QStringList>
 
 #include <memory>
-
-// Path of a page image on the teletext server, as the viewer asks for it.
-QString pagePath(const QString &edition, const QString &page, const QString &subpage = QStringLiteral("1"));
-QString national(int page, int subpage = 1);
 
 // The real main window against a loopback server that has page 100, with the platform double.
 // Everything lives as long as the fixture; create one in init() and drop it in cleanup().
