@@ -87,6 +87,12 @@ short buttonMask(Qt::MouseButtons buttons)
                  (buttons.testFlag(Qt::MiddleButton) ? 4 : 0));
 }
 
+// Space presses the button and the arrows move the focus; every other key is the window's.
+bool isButtonKey(short keyCode)
+{
+    return keyCode == 32 || (keyCode >= 37 && keyCode <= 40);
+}
+
 short shiftMask(Qt::KeyboardModifiers modifiers)
 {
     return short((modifiers.testFlag(Qt::ShiftModifier) ? 1 : 0) | (modifiers.testFlag(Qt::ControlModifier) ? 2 : 0) |
@@ -640,19 +646,22 @@ void customButton::keyPressEvent(QKeyEvent *event)
         short keyAsciiValue = *ascii;
         Q_EMIT KeyPress(keyAsciiValue);
     }
-    event->accept();
+    // Every other key goes on to the window once the events are raised: Escape must still close a
+    // dialog while this button has the focus.
+    event->setAccepted(isButtonKey(keyCode));
 }
 
 void customButton::keyReleaseEvent(QKeyEvent *event)
 {
-    event->accept();
+    short keyCode = virtualKeyCode(event->key(), event->modifiers());
     // A held key repeats its press only, as the button's users expect from a held space.
     if (event->isAutoRepeat()) {
+        event->setAccepted(isButtonKey(keyCode));
         return;
     }
-    short keyCode = virtualKeyCode(event->key(), event->modifiers());
     short shift = shiftMask(event->modifiers());
     Q_EMIT KeyUp(keyCode, shift);
+    event->setAccepted(isButtonKey(keyCode));
     if (m_lastKey == 32 && keyCode == 32) {
         mouseUpProcedure(1, 1, 1.0f, 1.0f);
         m_lastButton = 1;

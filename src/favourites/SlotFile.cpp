@@ -85,6 +85,85 @@ QString reasonFor(int error, const QString &fallback)
     }
 }
 
+// "un dispositivo", "una cartella", ...: what a file of this type is, for the user.
+QString kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode)) {
+        return QStringLiteral("una cartella");
+    }
+    if (S_ISCHR(mode) || S_ISBLK(mode)) {
+        return QStringLiteral("un dispositivo");
+    }
+    if (S_ISFIFO(mode)) {
+        return QStringLiteral("una pipe con nome (FIFO)");
+    }
+    if (S_ISSOCK(mode)) {
+        return QStringLiteral("un socket");
+    }
+    return QStringLiteral("un file speciale");
+}
+
+// Where the slot file's bytes may go: the path itself (a regular file, or nothing yet), or the
+// regular file a symbolic link leads to, which is replaced while the link stays. Anything else at
+// that name is refused before anything is written: renaming a new file over it would destroy a
+// device, a FIFO or whatever else a link points to, also outside the favourites folder.
+std::optional<SlotWriteError> writeTarget(const QString &path, QString *target)
+{
+    const auto refusal = [&path](const QString &reason, const QString &detail) {
+        return std::optional<SlotWriteError>(SlotWriteError{reason, path + QStringLiteral(": ") + detail});
+    };
+    const QByteArray name = QFile::encodeName(path);
+    struct stat status = {};
+    if (::lstat(name.constData(), &status) != 0) {
+        const int error = errno;
+        if (error == ENOENT) {
+            *target = path;
+            return std::nullopt;
+        }
+        return refusal(reasonFor(error, {}), QStringLiteral("cannot look at it: ") + errnoText(error));
+    }
+    if (S_ISREG(status.st_mode)) {
+        *target = path;
+        return std::nullopt;
+    }
+    if (!S_ISLNK(status.st_mode)) {
+        if (S_ISDIR(status.st_mode)) {
+            return refusal(reasonFor(EISDIR, {}), QStringLiteral("is a folder"));
+        }
+        return refusal(QStringLiteral("al posto del file c'è %1").arg(kindOf(status.st_mode)),
+                       QStringLiteral("file type %1 is never replaced").arg(status.st_mode & S_IFMT, 0, 8));
+    }
+
+    const QString linkTarget = QFileInfo(path).symLinkTarget();
+    if (::stat(name.constData(), &status) != 0) {
+        const int error = errno;
+        if (error == ENOENT) {
+            // A file made at the far end would land wherever the link says, maybe in a folder the
+            // user never meant for it; a broken link is more likely a mistake to be told about.
+            return refusal(QStringLiteral("il file è un collegamento simbolico a %1, che non esiste").arg(linkTarget),
+                           QStringLiteral("dangling link to ") + linkTarget);
+        }
+        if (error == ELOOP) {
+            return refusal(QStringLiteral("il file è un collegamento simbolico che rimanda a se stesso"),
+                           QStringLiteral("symbolic link loop"));
+        }
+        return refusal(reasonFor(error, {}), QStringLiteral("cannot follow the link: ") + errnoText(error));
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return refusal(QStringLiteral("il file è un collegamento simbolico a %1, che è %2")
+                           .arg(linkTarget, kindOf(status.st_mode)),
+                       QStringLiteral("links to %1 of file type %2, which is never replaced")
+                           .arg(linkTarget)
+                           .arg(status.st_mode & S_IFMT, 0, 8));
+    }
+    *target = QFileInfo(path).canonicalFilePath();
+    if (target->isEmpty()) {
+        return refusal(QStringLiteral("il collegamento simbolico a %1 non può essere seguito").arg(linkTarget),
+                       QStringLiteral("cannot resolve the link to ") + linkTarget);
+    }
+    return std::nullopt;
+}
+
 class FileDescriptor
 {
 public:
@@ -219,12 +298,13 @@ std::optional<SlotWriteError> writeSlotFile(const QString &folder, int slot, con
     }
 
     const QString path = slotFilePath(folder, slot);
-    if (QFileInfo(path).isDir()) {
-        return failure(reasonFor(EISDIR, {}), QStringLiteral("%1 is a folder").arg(path));
+    QString target;
+    if (std::optional<SlotWriteError> refused = writeTarget(path, &target)) {
+        return refused;
     }
     // The new text goes to a temporary file beside the old one, which replaces it only once it is
-    // complete on the disk.
-    QSaveFile file(path);
+    // complete on the disk. QSaveFile gives it the old file's permission bits.
+    QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly)) {
         const int error = errno;
         return failure(reasonFor(error, file.errorString()), file.errorString());
@@ -237,6 +317,18 @@ std::optional<SlotWriteError> writeSlotFile(const QString &folder, int slot, con
         const QString detail = file.errorString();
         file.cancelWriting();
         return failure(reasonFor(error, detail), QStringLiteral("short write: %1").arg(detail));
+    }
+    // Looked at again just before the rename: the name may have been given to something else
+    // while the text was written.
+    QString targetNow;
+    if (std::optional<SlotWriteError> refused = writeTarget(path, &targetNow)) {
+        file.cancelWriting();
+        return refused;
+    }
+    if (targetNow != target) {
+        file.cancelWriting();
+        return failure(QStringLiteral("il file è stato sostituito durante il salvataggio"),
+                       QStringLiteral("%1 changed from %2 to %3 while it was written").arg(path, target, targetNow));
     }
     if (!file.commit()) {
         const int error = errno;

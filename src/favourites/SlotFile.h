@@ -48,5 +48,8 @@ struct SlotWriteError {
 
 // Writes the slot file of `slot` in `folder`, creating the folder (and its parents) when it is
 // missing. The file is replaced atomically: after a failure the previous file is still whole.
+// A symbolic link to a regular file is written through: its target is replaced and the link
+// stays. Anything else at the slot's name (a folder, FIFO, socket or device, or a link to one, a
+// broken link) is refused untouched. An existing file keeps its permission bits.
 std::optional<SlotWriteError> writeSlotFile(const QString &folder, int slot, const QString &page,
                                             const QString &caption);

@@ -42,7 +42,8 @@ public:
     virtual bool trayAvailable() const = 0;
     // Puts the one notification-area icon of the program up, replacing one already shown.
     // `activated` receives the classic mouse message of a press or release on the icon (see
-    // TrayMessage). Returns false when the icon cannot be shown.
+    // TrayMessage), once the icon's own event is over, so it may remove the icon. Returns false
+    // when the icon cannot be shown.
     virtual bool addTrayIcon(const QIcon &icon, const QString &tip, std::function<void(int message)> activated) = 0;
     // Removes the icon; nothing happens when none is shown.
     virtual void removeTrayIcon() = 0;

@@ -11,6 +11,7 @@
 #include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
 #include <QTranslator>
@@ -117,6 +118,54 @@ bool QtPlatform::trayAvailable() const
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
+namespace
+{
+
+// The classic icon restores the window when the right button comes up, while Qt's X11 tray
+// reports the right press only. Armed at that press, this waits for the release that ends it.
+class RightReleaseWatcher : public QObject
+{
+public:
+    RightReleaseWatcher(QObject *parent, std::function<void()> released)
+        : QObject(parent), m_released(std::move(released))
+    {
+    }
+    ~RightReleaseWatcher() override { disarm(); }
+
+    void arm()
+    {
+        if (!m_armed) {
+            qApp->installEventFilter(this);
+            m_armed = true;
+        }
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
+            disarm();
+            m_released();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void disarm()
+    {
+        if (m_armed) {
+            qApp->removeEventFilter(this);
+            m_armed = false;
+        }
+    }
+
+    std::function<void()> m_released;
+    bool m_armed = false;
+};
+
+} // namespace
+
 bool QtPlatform::addTrayIcon(const QIcon &icon, const QString &tip, std::function<void(int message)> activated)
 {
     if (!trayAvailable()) {
@@ -129,21 +178,36 @@ bool QtPlatform::addTrayIcon(const QIcon &icon, const QString &tip, std::functio
     }
     m_trayIcon = std::make_unique<QSystemTrayIcon>(icon);
     m_trayIcon->setToolTip(tip);
-    // On the X11 tray Qt reports a left press as Trigger and a right press as Context.
-    QObject::connect(m_trayIcon.get(), &QSystemTrayIcon::activated, m_trayIcon.get(),
-                     [activated = std::move(activated)](QSystemTrayIcon::ActivationReason reason) {
+    QSystemTrayIcon *trayIcon = m_trayIcon.get();
+    // Handed on only once Qt is done with the mouse event: the handler removes the icon, and on X11
+    // that deletes the widget the event is still being delivered to (after a right press Qt goes
+    // on to send it a context-menu event). Bound to the icon, so a removed icon reports nothing.
+    const auto report = [trayIcon, activated = std::move(activated)](int message) {
+        QMetaObject::invokeMethod(
+            trayIcon, [activated, message] { activated(message); }, Qt::QueuedConnection);
+    };
+    auto *rightRelease = new RightReleaseWatcher(trayIcon, [report] { report(TrayMessage::RightButtonUp); });
+    QObject::connect(trayIcon, &QSystemTrayIcon::activated, trayIcon,
+                     [report, rightRelease](QSystemTrayIcon::ActivationReason reason) {
                          switch (reason) {
                          case QSystemTrayIcon::Trigger:
-                             activated(TrayMessage::LeftButtonDown);
+                             report(TrayMessage::LeftButtonDown);
                              break;
                          case QSystemTrayIcon::Context:
-                             activated(TrayMessage::RightButtonUp);
+                             // The X11 tray reports the press, with the button still down; a
+                             // StatusNotifier tray asks for the menu after the click is over.
+                             if (QGuiApplication::mouseButtons().testFlag(Qt::RightButton)) {
+                                 qCDebug(lcPlatform) << "right press on the tray icon; waiting for its release";
+                                 rightRelease->arm();
+                             } else {
+                                 report(TrayMessage::RightButtonUp);
+                             }
                              break;
                          case QSystemTrayIcon::DoubleClick:
-                             activated(TrayMessage::LeftButtonDoubleClick);
+                             report(TrayMessage::LeftButtonDoubleClick);
                              break;
                          case QSystemTrayIcon::MiddleClick:
-                             activated(TrayMessage::MiddleButtonDown);
+                             report(TrayMessage::MiddleButtonDown);
                              break;
                          case QSystemTrayIcon::Unknown:
                              break;
@@ -155,11 +219,9 @@ bool QtPlatform::addTrayIcon(const QIcon &icon, const QString &tip, std::functio
 
 void QtPlatform::removeTrayIcon()
 {
-    if (m_trayIcon) {
-        m_trayIcon->hide();
-        // Deleted later: the icon may be removed from inside its own activated signal.
-        m_trayIcon.release()->deleteLater();
-    }
+    // Never called from inside the icon's own events (see addTrayIcon), so the icon can go at
+    // once: closing the program right after must not leave it in the tray.
+    m_trayIcon.reset();
 }
 
 void QtPlatform::minimise(QWidget *window)

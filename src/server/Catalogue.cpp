@@ -252,16 +252,38 @@ QDateTime fixedTime()
     return QDateTime(QDate(2024, 3, 15), QTime(12, 0, 0));
 }
 
-QImage renderImage(QStringView edition, int page, int subpage, const QDateTime &clock)
+namespace
+{
+
+std::optional<Teletext::Page> composed(QStringView edition, int page, int subpage, const QDateTime &clock)
 {
     const int index = detail::editionIndex(edition);
     const detail::PageEntry *entry = detail::findPage(index, page);
     if (!entry || subpage < 1 || subpage > entry->subpages) {
-        return {};
+        return std::nullopt;
     }
     Teletext::Page screen;
     detail::composePage(screen, index, *entry, subpage, clock);
-    return screen.toImage();
+    return screen;
+}
+
+} // namespace
+
+QImage renderImage(QStringView edition, int page, int subpage, const QDateTime &clock)
+{
+    const std::optional<Teletext::Page> screen = composed(edition, page, subpage, clock);
+    return screen ? screen->toImage() : QImage();
+}
+
+QStringList renderText(QStringView edition, int page, int subpage, const QDateTime &clock)
+{
+    QStringList rows;
+    if (const std::optional<Teletext::Page> screen = composed(edition, page, subpage, clock)) {
+        for (int row = 0; row < Teletext::Rows; ++row) {
+            rows << screen->rowText(row);
+        }
+    }
+    return rows;
 }
 
 QByteArray renderPng(QStringView edition, int page, int subpage, const QDateTime &clock)

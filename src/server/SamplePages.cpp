@@ -390,12 +390,14 @@ void composeIndex(Page &page, int edition)
         int page;
         Section section;
     };
+    // Listed under the captions and at the pages of the viewer's default favourites, so that a
+    // newcomer finds on the index what the buttons open.
     constexpr Entry left[] = {
-        {u"NOTIZIE", 101, Section::News}, {u"ULTIM'ORA", 102, Section::News},  {u"PRIMA PAGINA", 103, Section::News},
-        {u"SPORT", 200, Section::Sport},  {u"CALCIO", 220, Section::Football}, {u"REGIONI", 300, Section::Regional},
+        {u"NOTIZIE", 102, Section::News},    {u"ULTIM'ORA", 103, Section::News},   {u"SPORT", 200, Section::Sport},
+        {u"CALCIO", 220, Section::Football}, {u"REGIONI", 300, Section::Regional}, {u"METEO", 400, Section::Weather},
     };
     constexpr Entry right[] = {
-        {u"METEO", 400, Section::Weather},   {u"TELEVISIONE", 500, Section::Television},
+        {u"TV", 500, Section::Television},   {u"TV OGGI SERA", 505, Section::Television},
         {u"RADIO", 540, Section::Radio},     {u"ECONOMIA", 600, Section::Economy},
         {u"CULTURA", 700, Section::Culture}, {u"SERVIZI", 800, Section::Services},
     };
@@ -723,8 +725,8 @@ QString pageTitle(int edition, const PageEntry &entry)
     }
     switch (entry.section) {
     case Section::News:
-        return page == 102   ? QStringLiteral("ULTIM'ORA")
-               : page == 103 ? QStringLiteral("PRIMA PAGINA")
+        return page == 102   ? QStringLiteral("ULTIME NOTIZIE")
+               : page == 103 ? QStringLiteral("ULTIM'ORA")
                              : pick(NewsTopics, page - 104).toString();
     case Section::Sport:
         return pick(SportTopics, page - 201).toString();

@@ -78,6 +78,19 @@ void Page::fill(int row, int col, int count, Colour bg)
     }
 }
 
+QString Page::rowText(int row) const
+{
+    QString text;
+    if (row < 0 || row >= Rows) {
+        return text;
+    }
+    for (int col = 0; col < Columns; ++col) {
+        const Cell &c = m_cells[static_cast<std::size_t>(row * Columns + col)];
+        text += c.kind == Kind::Mosaic ? QChar(u' ') : QChar(c.ch);
+    }
+    return text;
+}
+
 QImage Page::toImage() const
 {
     // Eight colours fit a palette: a quarter of the pixel data of RGB, so the PNG encodes several

@@ -37,6 +37,8 @@ public:
     void fill(int row, int col, int count, Colour bg);
 
     QImage toImage() const;
+    // The characters of one row as they read, block graphics as blanks.
+    QString rowText(int row) const;
 
 private:
     enum class Kind : quint8 { Glyph, Mosaic, DoubleTop, DoubleBottom };

@@ -5,6 +5,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTest>
@@ -143,6 +144,9 @@ private Q_SLOTS:
     void input_sequences();
     void heldSpace_drawsDownOnce();
     void keyDownHandler_decidesWhatTheKeyDoes();
+    void unusedKeys_goOnToTheWindow_data();
+    void unusedKeys_goOnToTheWindow();
+    void escape_closesTheDialogWhileTheButtonHasTheFocus();
     void click_showsReleasedPictureBeforeHandler();
     void accessKey_altLetterClicks();
     void accessKey_afterRightClickDoesNothing();
@@ -439,6 +443,92 @@ void TestCustomButton::keyDownHandler_decidesWhatTheKeyDoes()
     QCOMPARE(log.text(), QStringLiteral("KeyDown32 KeyPress32 [0] KeyUp32 [0]"));
     play(w.button, log, {QStringLiteral("kp:a"), QStringLiteral("kr:a")});
     QCOMPARE(log.count(QStringLiteral("Click")), 1);
+}
+
+namespace
+{
+
+// A window that notes the keys its controls leave to it.
+class KeyWindow : public QWidget
+{
+public:
+    QStringList keys;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override { keys << QStringLiteral("press%1").arg(event->key()); }
+    void keyReleaseEvent(QKeyEvent *event) override { keys << QStringLiteral("release%1").arg(event->key()); }
+};
+
+} // namespace
+
+void TestCustomButton::unusedKeys_goOnToTheWindow_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("events");
+    QTest::addColumn<bool>("reachesWindow");
+    QTest::newRow("Escape") << int(Qt::Key_Escape) << QStringLiteral("\x1b")
+                            << QStringLiteral("KeyDown27 KeyPress27 KeyUp27") << true;
+    QTest::newRow("Enter") << int(Qt::Key_Return) << QStringLiteral("\r")
+                           << QStringLiteral("KeyDown13 KeyPress13 KeyUp13") << true;
+    QTest::newRow("letter m") << int(Qt::Key_M) << QStringLiteral("m")
+                              << QStringLiteral("KeyDown77 KeyPress109 KeyUp77") << true;
+    QTest::newRow("F5") << int(Qt::Key_F5) << QString() << QStringLiteral("KeyDown116 KeyUp116") << true;
+    QTest::newRow("space") << int(Qt::Key_Space) << QStringLiteral(" ")
+                           << QStringLiteral("KeyDown32 Down1 KeyPress32 KeyUp32 Up1 Click") << false;
+    QTest::newRow("right arrow") << int(Qt::Key_Right) << QString() << QStringLiteral("KeyDown39 KeyUp39") << false;
+    QTest::newRow("up arrow") << int(Qt::Key_Up) << QString() << QStringLiteral("KeyDown38 KeyUp38") << false;
+}
+
+void TestCustomButton::unusedKeys_goOnToTheWindow()
+{
+    QFETCH(int, key);
+    QFETCH(QString, text);
+    KeyWindow window;
+    window.resize(200, 80);
+    auto *button = new customButton(&window);
+    button->initProperties();
+    button->setGeometry(10, 10, 97, 25);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    button->setFocus();
+    QTRY_VERIFY(button->hasFocus());
+    EventLog log(button);
+
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(button, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(button, &release);
+
+    QFETCH(QString, events);
+    QCOMPARE(log.text(), events);
+    QFETCH(bool, reachesWindow);
+    const QStringList expected =
+        reachesWindow ? QStringList{QStringLiteral("press%1").arg(key), QStringLiteral("release%1").arg(key)}
+                      : QStringList{};
+    QCOMPARE(window.keys, expected);
+}
+
+void TestCustomButton::escape_closesTheDialogWhileTheButtonHasTheFocus()
+{
+    QDialog dialog;
+    dialog.resize(200, 80);
+    auto *button = new customButton(&dialog);
+    button->initProperties();
+    button->setGeometry(10, 10, 97, 25);
+    int clicks = 0;
+    connect(button, &customButton::Click, this, [&clicks] { ++clicks; });
+    dialog.show();
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    button->setFocus();
+    QTRY_VERIFY(button->hasFocus());
+
+    QTest::keyClick(button, Qt::Key_Escape);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QCOMPARE(clicks, 0);
 }
 
 void TestCustomButton::click_showsReleasedPictureBeforeHandler()

@@ -21,6 +21,7 @@
 #include <memory>
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 // The seven favourite buttons and the assign dialog on the real window, with the slot files in a
 // temporary config folder and the pages on a loopback server.
@@ -441,6 +442,12 @@ void FavouritesTest::failedWrite_warnsAndLosesNothing_data()
                                         << "mancano i permessi";
     QTest::newRow("a folder at the slot's name") << "folder at slot"
                                                  << "c'è una cartella";
+    QTest::newRow("a device node at the slot's name") << "device at slot"
+                                                      << "c'è un dispositivo";
+    QTest::newRow("a FIFO at the slot's name") << "fifo at slot"
+                                               << "c'è una pipe con nome (FIFO)";
+    QTest::newRow("a link to a device") << "link to device"
+                                        << "è un collegamento simbolico a ";
 }
 
 void FavouritesTest::failedWrite_warnsAndLosesNothing()
@@ -460,8 +467,28 @@ void FavouritesTest::failedWrite_warnsAndLosesNothing()
         QVERIFY(QFile::setPermissions(folder(), QFile::ReadOwner | QFile::ExeOwner));
     } else if (obstacle == QLatin1String("folder at slot")) {
         QVERIFY(QDir().mkpath(slotFile(4)));
+    } else if (obstacle == QLatin1String("fifo at slot")) {
+        QVERIFY(QDir().mkpath(folder()));
+        QCOMPARE(::mkfifo(QFile::encodeName(slotFile(4)).constData(), 0600), 0);
+    } else if (obstacle == QLatin1String("device at slot") || obstacle == QLatin1String("link to device")) {
+        QVERIFY(QDir().mkpath(folder()));
+        // A node of the test's own folder with the numbers of /dev/null: nothing of the system
+        // is at stake if the write goes wrong.
+        const QString node =
+            obstacle == QLatin1String("device at slot") ? slotFile(4) : parent + QStringLiteral("/null");
+        if (::mknod(QFile::encodeName(node).constData(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
+            QSKIP("cannot make a device node here; it takes CAP_MKNOD");
+        }
+        if (node != slotFile(4)) {
+            QVERIFY(QFile::link(node, slotFile(4)));
+        }
     }
-    if (obstacle == QLatin1String("folder at slot")) {
+    struct stat slotBefore = {};
+    const bool special = obstacle.endsWith(QLatin1String(" at slot")) || obstacle == QLatin1String("link to device");
+    if (special) {
+        QCOMPARE(::lstat(QFile::encodeName(slotFile(4)).constData(), &slotBefore), 0);
+    }
+    if (special) {
         for (int logged = 0; logged < 2; ++logged) { // at start-up and at the last click
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("4pagina.txt.*not a regular file")));
         }
@@ -492,7 +519,13 @@ void FavouritesTest::failedWrite_warnsAndLosesNothing()
     QFETCH(QString, reason);
     QVERIFY2(warning.text.contains(reason), qPrintable(warning.text));
     QCOMPARE(w().ultime->Caption(), QStringLiteral("Notizie"));
-    if (!QFileInfo(slotFile(4)).isDir()) {
+    if (special) {
+        struct stat slotAfter = {};
+        QCOMPARE(::lstat(QFile::encodeName(slotFile(4)).constData(), &slotAfter), 0);
+        QCOMPARE(slotAfter.st_mode, slotBefore.st_mode);
+        QCOMPARE(slotAfter.st_ino, slotBefore.st_ino);
+        QCOMPARE(slotAfter.st_rdev, slotBefore.st_rdev);
+    } else {
         QCOMPARE(slotBytes(4), before);
     }
     // The program goes on: the favourite still loads its page.

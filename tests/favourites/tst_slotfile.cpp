@@ -7,11 +7,13 @@
 #include <QTest>
 
 #include <csignal>
+#include <cstring>
 #include <memory>
 
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -37,6 +39,11 @@ private Q_SLOTS:
     void read_whatIsNoFile();
     void write_createsFolderAndReplacesWhole();
     void write_failingInTheMiddle_leavesTheOldFileWhole();
+    void write_refusesWhatIsNoRegularFile_data();
+    void write_refusesWhatIsNoRegularFile();
+    void write_throughLinkToAFile_replacesTheTargetAndKeepsTheLink();
+    void write_keepsThePermissionBits_data();
+    void write_keepsThePermissionBits();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -240,6 +247,168 @@ void SlotFileTest::write_failingInTheMiddle_leavesTheOldFileWhole()
     QVERIFY2(error->reason.contains(QStringLiteral("dimensione")), qPrintable(error->reason));
     QCOMPARE(readBytes(file), QByteArray("102\r\nNotizie\r\n"));
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{"4pagina.txt"});
+}
+
+namespace
+{
+
+struct FileIdentity {
+    mode_t mode = 0;
+    ino_t inode = 0;
+    dev_t device = 0;
+    bool operator==(const FileIdentity &) const = default;
+};
+
+// What is at `path`, the link itself when it is one (lstat), or what a link leads to (stat).
+FileIdentity identity(const QString &path, bool follow)
+{
+    struct stat status = {};
+    const QByteArray name = QFile::encodeName(path);
+    if ((follow ? ::stat(name.constData(), &status) : ::lstat(name.constData(), &status)) != 0) {
+        return {};
+    }
+    return {status.st_mode, status.st_ino, status.st_rdev};
+}
+
+mode_t permissionBits(const QString &path)
+{
+    return identity(path, true).mode & 07777;
+}
+
+} // namespace
+
+void SlotFileTest::write_refusesWhatIsNoRegularFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("device node") << "device"
+                                 << "al posto del file c'è un dispositivo";
+    QTest::newRow("FIFO") << "fifo"
+                          << "al posto del file c'è una pipe con nome (FIFO)";
+    QTest::newRow("socket") << "socket"
+                            << "al posto del file c'è un socket";
+    QTest::newRow("folder") << "folder"
+                            << "al posto del file c'è una cartella";
+    QTest::newRow("link to a device") << "link to device"
+                                      << "collegamento simbolico a %1, che è un dispositivo";
+    QTest::newRow("link to a FIFO") << "link to fifo"
+                                    << "collegamento simbolico a %1, che è una pipe con nome";
+    QTest::newRow("link to a folder") << "link to folder"
+                                      << "collegamento simbolico a %1, che è una cartella";
+    QTest::newRow("dangling link") << "dangling link"
+                                   << "collegamento simbolico a %1, che non esiste";
+    QTest::newRow("link to itself") << "link loop"
+                                    << "rimanda a se stesso";
+}
+
+void SlotFileTest::write_refusesWhatIsNoRegularFile()
+{
+    QFETCH(QString, kind);
+    const QString folder = path(QStringLiteral("pagiscopo"));
+    QVERIFY(QDir().mkdir(folder));
+    const QString slot = folder + QStringLiteral("/4pagina.txt");
+    // Links point out of the favourites folder, where a careless write would do its damage; a
+    // dangling one points there at nothing.
+    const QString other = path(QStringLiteral("elsewhere"));
+    const bool viaLink = kind.startsWith(QLatin1String("link to")) || kind == QLatin1String("dangling link");
+    const QString special = viaLink ? other : slot;
+    const QByteArray specialName = QFile::encodeName(special);
+
+    int socketFd = -1;
+    if (kind.endsWith(QLatin1String("device"))) {
+        // The numbers of /dev/null, but a node of this folder: nothing of the system is at stake.
+        if (::mknod(specialName.constData(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
+            QSKIP(qPrintable(QStringLiteral("cannot make a device node here (%1); it takes CAP_MKNOD")
+                                 .arg(QString::fromLocal8Bit(std::strerror(errno)))));
+        }
+    } else if (kind.endsWith(QLatin1String("fifo"))) {
+        QCOMPARE(::mkfifo(specialName.constData(), 0600), 0);
+    } else if (kind == QLatin1String("socket")) {
+        socketFd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        QVERIFY(size_t(specialName.size()) < sizeof(address.sun_path));
+        std::copy(specialName.begin(), specialName.end(), address.sun_path);
+        QCOMPARE(::bind(socketFd, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
+    } else if (kind.endsWith(QLatin1String("folder"))) {
+        QVERIFY(QDir().mkdir(special));
+    }
+    if (viaLink) {
+        QVERIFY(QFile::link(other, slot));
+    } else if (kind == QLatin1String("link loop")) {
+        QCOMPARE(::symlink("4pagina.txt", QFile::encodeName(slot).constData()), 0);
+    }
+    const FileIdentity slotBefore = identity(slot, false);
+    const FileIdentity otherBefore = identity(other, false);
+
+    const std::optional<SlotWriteError> error =
+        writeSlotFile(folder, 4, QStringLiteral("540"), QStringLiteral("Meteo"));
+    if (socketFd >= 0) {
+        ::close(socketFd);
+    }
+
+    QVERIFY(error);
+    QFETCH(QString, reason);
+    if (reason.contains(QLatin1String("%1"))) {
+        reason = reason.arg(other);
+    }
+    QVERIFY2(error->reason.contains(reason), qPrintable(error->reason));
+    QVERIFY2(error->detail.contains(slot), qPrintable(error->detail));
+    QCOMPARE(identity(slot, false), slotBefore);
+    QCOMPARE(identity(other, false), otherBefore);
+    if (viaLink) {
+        QCOMPARE(QFileInfo(slot).symLinkTarget(), other);
+    }
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{"4pagina.txt"});
+}
+
+void SlotFileTest::write_throughLinkToAFile_replacesTheTargetAndKeepsTheLink()
+{
+    // Configuration kept in a folder of its own and linked into place.
+    const QString folder = path(QStringLiteral("pagiscopo"));
+    const QString dotfiles = path(QStringLiteral("dotfiles"));
+    QVERIFY(QDir().mkdir(folder));
+    QVERIFY(QDir().mkdir(dotfiles));
+    const QString target = dotfiles + QStringLiteral("/notizie.txt");
+    const QString slot = folder + QStringLiteral("/4pagina.txt");
+    writeBytes(target, "102\r\nNotizie\r\n");
+    QCOMPARE(::chmod(QFile::encodeName(target).constData(), 0640), 0);
+    QCOMPARE(::symlink("../dotfiles/notizie.txt", QFile::encodeName(slot).constData()), 0);
+
+    QCOMPARE(writeSlotFile(folder, 4, QStringLiteral("540"), QStringLiteral("Meteo")).has_value(), false);
+
+    QVERIFY(QFileInfo(slot).isSymLink());
+    QCOMPARE(QFile::symLinkTarget(slot), target);
+    QCOMPARE(readBytes(target), QByteArray("540\r\nMeteo\r\n"));
+    QCOMPARE(permissionBits(target), mode_t(0640));
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{"4pagina.txt"});
+    QCOMPARE(QDir(dotfiles).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{"notizie.txt"});
+}
+
+void SlotFileTest::write_keepsThePermissionBits_data()
+{
+    QTest::addColumn<uint>("bits");
+    QTest::newRow("0600") << 0600u;
+    QTest::newRow("0644") << 0644u;
+    QTest::newRow("0640") << 0640u;
+    QTest::newRow("0666") << 0666u;
+}
+
+void SlotFileTest::write_keepsThePermissionBits()
+{
+    QFETCH(uint, bits);
+    const QString folder = path(QStringLiteral("pagiscopo"));
+    QVERIFY(QDir().mkdir(folder));
+    const QString slot = folder + QStringLiteral("/4pagina.txt");
+    writeBytes(slot, "102\r\nNotizie\r\n");
+    QCOMPARE(::chmod(QFile::encodeName(slot).constData(), mode_t(bits)), 0);
+
+    QCOMPARE(writeSlotFile(folder, 4, QStringLiteral("540"), QStringLiteral("Meteo")).has_value(), false);
+    QCOMPARE(readBytes(slot), QByteArray("540\r\nMeteo\r\n"));
+    QCOMPARE(permissionBits(slot), mode_t(bits));
 }
 
 QTEST_GUILESS_MAIN(SlotFileTest)

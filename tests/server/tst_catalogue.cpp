@@ -1,3 +1,4 @@
+#include "favourites/Favourites.h"
 #include "server/Catalogue.h"
 
 #include <QRegularExpression>
@@ -21,6 +22,7 @@ private Q_SLOTS:
     void missingPages_renderNothing_data();
     void missingPages_renderNothing();
     void rendering_isReproducibleAndOnlyTheHeaderFollowsTheClock();
+    void index_listsTheDefaultFavouritesAtTheirPages();
 };
 
 void TestCatalogue::init()
@@ -170,6 +172,59 @@ void TestCatalogue::rendering_isReproducibleAndOnlyTheHeaderFollowsTheClock()
     QVERIFY(atNoon.copy(0, 0, PageWidth, headerHeight) != aSecondLater.copy(0, 0, PageWidth, headerHeight));
     QCOMPARE(atNoon.copy(0, headerHeight, PageWidth, PageHeight - headerHeight),
              aSecondLater.copy(0, headerHeight, PageWidth, PageHeight - headerHeight));
+}
+
+namespace
+{
+
+// "Ultim'ora" and "ULTIM'ORA", "T.V." and "TV" name the same thing.
+QString bareName(const QString &name)
+{
+    QString bare;
+    for (const QChar c : name) {
+        if (c.isLetterOrNumber()) {
+            bare += c.toUpper();
+        }
+    }
+    return bare;
+}
+
+} // namespace
+
+void TestCatalogue::index_listsTheDefaultFavouritesAtTheirPages()
+{
+    // "NOTIZIE.......102": the entries as the page shows them, by name.
+    static const QRegularExpression entry(QStringLiteral("([A-Z][A-Z' ]*[A-Z])\\.+(\\d{3})"));
+    for (const QString &edition : editions()) {
+        QMultiHash<QString, int> listed;
+        for (const QString &row : renderText(edition, 100, 1, fixedTime())) {
+            for (const QRegularExpressionMatch &match : entry.globalMatch(row)) {
+                listed.insert(bareName(match.captured(1)), match.captured(2).toInt());
+            }
+        }
+        QVERIFY2(listed.size() >= 12, qPrintable(edition));
+        int favourites = 0;
+        for (int slot = kFirstSlot; slot <= kLastSlot; ++slot) {
+            const FavouriteDefaults *defaults = favouriteDefaults(slot);
+            QVERIFY(defaults);
+            if (!defaults->caption || !defaults->page) {
+                continue;
+            }
+            ++favourites;
+            const QString name = bareName(QString::fromUtf8(defaults->caption));
+            const QList<int> pages = listed.values(name);
+            QStringList shown;
+            for (const int page : pages) {
+                shown << QString::number(page);
+            }
+            const QString opens = QString::fromLatin1(defaults->page);
+            QVERIFY2(shown == QStringList{opens},
+                     qPrintable(QStringLiteral("%1: the index lists %2 at [%3], its favourite opens %4")
+                                    .arg(edition, name, shown.join(u','), opens)));
+            QVERIFY(pageExists(edition, pages.first()));
+        }
+        QCOMPARE(favourites, 6);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCatalogue)
