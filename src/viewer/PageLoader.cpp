@@ -37,16 +37,16 @@ const QString &searchQuestion()
     return text;
 }
 
+} // namespace
+
 // The result handed over from the download thread.
-struct Handover {
+struct PageLoader::Handover {
     std::mutex mutex;
     std::condition_variable arrived;
     bool done = false;
     DownloadResult result;
     QEventLoop *loop = nullptr; // touched on the loader's thread only
 };
-
-} // namespace
 
 // What a load has put on screen so far, for the signal at its end.
 struct PageLoader::Shown {
@@ -251,7 +251,17 @@ QString PageLoader::transferFailure(const DownloadResult &download) const
     return QStringLiteral("Il server ha risposto %1").arg(status);
 }
 
-DownloadResult PageLoader::fetch(const QByteArray &url)
+void PageLoader::prefetch(const QByteArray &address)
+{
+    if (address.isEmpty() || m_prefetched) {
+        return;
+    }
+    qCDebug(lcViewer) << "fetching" << addressForLog(address) << "ahead of its load";
+    m_prefetchedAddress = address;
+    m_prefetched = startDownload(address);
+}
+
+std::shared_ptr<PageLoader::Handover> PageLoader::startDownload(const QByteArray &url)
 {
     auto handover = std::make_shared<Handover>();
     m_downloads->start(url, [handover](DownloadResult result) {
@@ -270,6 +280,20 @@ DownloadResult PageLoader::fetch(const QByteArray &url)
             },
             Qt::QueuedConnection);
     });
+    return handover;
+}
+
+DownloadResult PageLoader::fetch(const QByteArray &url)
+{
+    std::shared_ptr<Handover> handover = std::exchange(m_prefetched, nullptr);
+    if (handover && std::exchange(m_prefetchedAddress, {}) != url) {
+        // Asked for something else after all: the early answer is not this page's.
+        qCDebug(lcViewer) << "the page fetched ahead is not the one asked for; dropping it";
+        handover.reset();
+    }
+    if (!handover) {
+        handover = startDownload(url);
+    }
 
     {
         QEventLoop loop;

@@ -79,6 +79,10 @@ public:
     // The first load of all: while it lasts, a slow server does not keep the window off the
     // screen for long.
     void setStartingUp(bool startingUp) { m_startingUp = startingUp; }
+    // Starts downloading `address` at once, before any load asks for it (the first page, while the
+    // window is still being built). The next attempt that asks for that very address takes this
+    // answer instead of making a request of its own; any other address drops it.
+    void prefetch(const QByteArray &address);
     // The window closes: a download under way ends now, its load as if answered No, and a search
     // stops. No load starts afterwards.
     void close();
@@ -102,6 +106,8 @@ private:
     Attempt attempt(qint64 threshold, Shown *shown);
     void loadOnce(Origin origin, Shown *shown, Attempt *last);
     Attempt search(Shown *shown);
+    struct Handover;
+    std::shared_ptr<Handover> startDownload(const QByteArray &url);
     DownloadResult fetch(const QByteArray &url);
     QString transferFailure(const DownloadResult &download) const;
     void setFailureNotice(const QString &notice);
@@ -119,4 +125,6 @@ private:
     bool m_waitNoticeShown = false;
     QElapsedTimer m_clock;
     QString m_failureNotice;
+    QByteArray m_prefetchedAddress;
+    std::shared_ptr<Handover> m_prefetched;
 };

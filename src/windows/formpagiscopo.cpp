@@ -84,6 +84,9 @@ formpagiscopo::formpagiscopo(Platform &platform, Downloader &downloader, const Q
       m_loader(std::make_unique<PageLoader>(static_cast<PageLoaderHost &>(*this), platform, downloader, serverBase))
 {
     setObjectName(QStringLiteral("formpagiscopo"));
+    // The first page's address is known before a single control exists: its download runs while
+    // the window is being built, and Form_Load's load takes its answer.
+    m_loader->prefetch(pageAddress(serverBase, regionEditions().constFirst(), QStringLiteral("100"), QStringLiteral("1")));
     buildLayout();
     if (beforeFormLoad) {
         beforeFormLoad(*this);

@@ -91,6 +91,8 @@ private Q_SLOTS:
     void loadNestedInTheSearch_isAnnouncedOnItsOwn();
     void close_cancelsTheDownloadAndRefusesLaterLoads();
     void slowFirstLoad_putsTheWindowOnScreen();
+    void prefetchedPage_isRequestedOnceAndShown();
+    void prefetchOfAnotherPage_isNotShown();
 
 private:
     PageLoader &loader();
@@ -305,6 +307,32 @@ void PageLoaderTest::slowFirstLoad_putsTheWindowOnScreen()
     QCOMPARE(noticeWhileWaiting, QStringLiteral("Caricamento pagina 100... (Esc per annullare)"));
     QCOMPARE(m_host->notice, QString());
     QCOMPARE(m_shown->size(), 1);
+}
+
+void PageLoaderTest::prefetchedPage_isRequestedOnceAndShown()
+{
+    loader().prefetch(m_server->url(national(100)));
+    QTRY_COMPARE(requested(), QStringList{national(100)}); // under way before anyone asked
+    m_loader->load();
+    QCOMPARE(requested(), QStringList{national(100)});
+    QCOMPARE(m_shown->size(), 1);
+    QCOMPARE(m_shown->first().at(4).toByteArray(), m_page100);
+    // Taken once: the next load of the same page asks the server again.
+    m_loader->load();
+    QCOMPARE(requested(), QStringList({national(100), national(100)}));
+}
+
+void PageLoaderTest::prefetchOfAnotherPage_isNotShown()
+{
+    const QByteArray page200 = pagePng(200);
+    m_server->serve(national(200), page200);
+    loader().prefetch(m_server->url(national(100)));
+    m_host->page = QStringLiteral("200");
+    m_loader->load();
+    QCOMPARE(m_shown->size(), 1);
+    QCOMPARE(m_shown->first().at(1).toString(), QStringLiteral("200"));
+    QCOMPARE(m_shown->first().at(4).toByteArray(), page200);
+    QCOMPARE(m_host->picture.convertToFormat(QImage::Format_RGB32), decoded(page200));
 }
 
 QTEST_MAIN(PageLoaderTest)

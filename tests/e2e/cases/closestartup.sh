@@ -23,7 +23,14 @@ ended() {
 }
 
 start_pagiscopo
-xdotool windowactivate --sync "$WINDOW" key alt+F4
+# A loaded machine may map the window before the window manager gives it the keyboard: press
+# again until the window goes, as a user would.
+close_box() {
+    xdotool windowactivate --sync "$WINDOW" key alt+F4 2>/dev/null
+    sleep 0.5
+    ! kill -0 "$PAGISCOPO_PID" 2>/dev/null
+}
+xs_poll 20 close_box || fail "the close box did not close the window"
 ended "$PAGISCOPO_PID" "the close box"
 
 for signal in TERM INT; do
