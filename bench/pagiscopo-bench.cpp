@@ -262,7 +262,7 @@ Row loadPageFigure(const QString &server)
                 .arg(median(program), 0, 'f', 3)
                 .arg(median(baseline), 0, 'f', 3)
                 .arg(kRounds),
-            QStringLiteral("<= 1.25x"), ratioVerdict(ratio, 1.25)};
+            QStringLiteral("<= 1.15x"), ratioVerdict(ratio, 1.15)};
 }
 
 // Pages 151 to 200 are missing, 150 exists: a search from 201 downwards probes 50 missing pages
@@ -512,20 +512,22 @@ int main(int argc, char *argv[])
         startPeak.push_back(double(program.peakKiB));
         barePeak.push_back(double(bareWindow.peakKiB));
     }
-    const double startRatio = median(startMs) / median(bareMs);
+    // Any window with text pays the font system's start-up; the bare window without text is shown
+    // beside it for what that costs.
+    const double startRatio = median(startMs) / median(textMs);
     rows << Row{QStringLiteral("start-up to first page on screen (--server)"),
-                QStringLiteral("start-up of a bare Qt window, same libraries"),
+                QStringLiteral("a bare Qt window showing one line of text, same libraries"),
                 QStringLiteral("%1x (%2 ms vs %3 ms, medians of 9)%4")
                     .arg(startRatio, 0, 'f', 2)
                     .arg(median(startMs), 0, 'f', 1)
-                    .arg(median(bareMs), 0, 'f', 1)
+                    .arg(median(textMs), 0, 'f', 1)
                     .arg(startOk ? QString() : QStringLiteral(" (a start-up FAILED)")),
                 QStringLiteral("<= 1.5x"), ratioVerdict(startRatio, 1.5)};
-    rows << Row{QStringLiteral("the same start-up"), QStringLiteral("a bare Qt window showing one line of text"),
+    rows << Row{QStringLiteral("the same start-up"), QStringLiteral("a bare Qt window without text"),
                 QStringLiteral("%1x (%2 ms vs %3 ms, medians of 9)")
-                    .arg(median(startMs) / median(textMs), 0, 'f', 2)
+                    .arg(median(startMs) / median(bareMs), 0, 'f', 2)
                     .arg(median(startMs), 0, 'f', 1)
-                    .arg(median(textMs), 0, 'f', 1),
+                    .arg(median(bareMs), 0, 'f', 1),
                 QStringLiteral("reported"), QStringLiteral("-")};
     const double peakRatio = median(startPeak) / median(barePeak);
     rows << Row{QStringLiteral("peak memory after start-up"), QStringLiteral("the bare Qt window"),
