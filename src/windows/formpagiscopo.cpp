@@ -103,7 +103,8 @@ void formpagiscopo::buildLayout()
     setWindowIcon(applicationIcon());
     setFont(windowFont());
     setFixedSize(twipsToPixels(7785), twipsToPixels(7035));
-    move(twipsToPixels(2175), twipsToPixels(780));
+    // The client area's place on the screen; move() would put the frame there instead.
+    setGeometry(twipsToPixels(2175), twipsToPixels(780), width(), height());
 
     // In creation order.
     Picture1 = new PictureBox(this);
