@@ -11,8 +11,6 @@
 
 #include <QTimer>
 
-qint64 scrollIntervalMs = 0;
-
 void setTimerEnabled(QTimer *timer, bool enabled)
 {
     if (enabled && timer->interval() > 0) {

@@ -2,7 +2,6 @@
 #include "TestImages.h"
 #include "WindowFixture.h"
 #include "customButton/customButton.h"
-#include "modes/Timers.h"
 #include "windows/Controls.h"
 #include "windows/Form2.h"
 
@@ -52,7 +51,6 @@ private:
 
 void TimersTest::init()
 {
-    scrollIntervalMs = 0;
     m_f = std::make_unique<WindowFixture>();
     m_f->servePages({540});
     for (int subpage = 2; subpage <= 3; ++subpage) {
@@ -64,7 +62,6 @@ void TimersTest::init()
 void TimersTest::cleanup()
 {
     m_f.reset();
-    scrollIntervalMs = 0;
 }
 
 void TimersTest::withIntervalDialog(const std::function<void(Form2 &)> &inside)
@@ -186,7 +183,7 @@ void TimersTest::intervalDialog_startsScrollingAndRenamesScorri1()
     QVERIFY(!w().scorri1->isChecked());
     QVERIFY(w().Timer2->isActive());
     QCOMPARE(w().Timer2->interval(), 5000);
-    QCOMPARE(scrollIntervalMs, 5000);
+    QCOMPARE(w().scrollIntervalMs, 5000);
     QCOMPARE(w().scorri1->text(), QStringLiteral("Auto scorrimento sottopagine (5 sec.)"));
 }
 
@@ -208,7 +205,7 @@ void TimersTest::intervalDialog_zeroNeverTicks()
 void TimersTest::intervalDialog_keepsLongIntervals()
 {
     setInterval(QStringLiteral("120"));
-    QCOMPARE(scrollIntervalMs, 120000);
+    QCOMPARE(w().scrollIntervalMs, 120000);
     QCOMPARE(w().Timer2->interval(), 120000);
     setInterval(QStringLiteral("999"));
     QCOMPARE(w().Timer2->interval(), 999000);
@@ -229,7 +226,7 @@ void TimersTest::intervalDialog_emptyOrClosedChangesNothing()
         QTest::keyClick(form.Text1, Qt::Key_Escape);
         QVERIFY(!form.isVisible());
     });
-    QCOMPARE(scrollIntervalMs, 0);
+    QCOMPARE(w().scrollIntervalMs, 0);
     QVERIFY(!w().Timer2->isActive());
     QCOMPARE(w().Timer2->interval(), 10000);
     QCOMPARE(w().scorri1->text(), QStringLiteral("Auto scorrimento sottopagine (10 sec.)"));
