@@ -19,14 +19,11 @@ namespace
 {
 
 constexpr qsizetype kTipCharacters = 63;
-constexpr int kTwipsPerPixel = 15;
 
 const QString kFullWindowCaption = QStringLiteral("Togli pulsanti");
 const QString kImageOnlyCaption = QStringLiteral("Metti pulsanti");
 
-// Client areas; the window manager draws the frame around them.
-constexpr int kFullWidthTwips = 7785;
-constexpr int kFullHeightTwips = 7035;
+// The client area without the controls; the window manager draws the frame around it.
 constexpr int kImageOnlyWidthTwips = 5660;
 constexpr int kImageOnlyHeightTwips = 6270;
 

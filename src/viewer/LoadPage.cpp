@@ -1,5 +1,6 @@
 // The page loader: the one road by which a page reaches the picture box.
 
+#include "navigation/PageNumbers.h"
 #include "platform/Platform.h"
 #include "viewer/DownloadUrl.h"
 #include "viewer/LoadInput.h"
@@ -22,8 +23,6 @@ namespace
 
 constexpr qint64 kFirstAttemptThreshold = 4000;
 constexpr qint64 kSearchThreshold = 2000;
-constexpr int kFirstPage = 100;
-constexpr int kLastPage = 999;
 
 const QString &searchQuestion()
 {
@@ -96,9 +95,9 @@ void formpagiscopo::LoadPage()
     // Only a page the server says is missing leads on to the fallback and the question; a server
     // out of reach is said so over the picture, and a cancelled download ends the load as a No.
     if (attemptLoad(kFirstAttemptThreshold) == Attempt::Missing) {
-        if (subpageText() != QLatin1String("1")) {
+        if (subpageText() != kFirstSubpage) {
             // A missing subpage falls back to the page's first subpage, with everything a load does.
-            setSubpageText(QStringLiteral("1"));
+            setSubpageText(kFirstSubpage);
             LoadPage();
         } else if (m_platform.askYesNo(this, QStringLiteral("Pagiscopo"), searchQuestion())) {
             searchForPage();

@@ -102,7 +102,7 @@ void formpagiscopo::buildLayout()
     setWindowTitle(QStringLiteral("Pagiscopo 3.5 - zorvik"));
     setWindowIcon(applicationIcon());
     setFont(windowFont());
-    setFixedSize(twipsToPixels(7785), twipsToPixels(7035));
+    setFixedSize(twipsToPixels(kFullWidthTwips), twipsToPixels(kFullHeightTwips));
     // The client area's place on the screen; move() would put the frame there instead.
     setGeometry(twipsToPixels(2175), twipsToPixels(780), width(), height());
 

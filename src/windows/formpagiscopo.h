@@ -157,6 +157,10 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The client area with every control shown; the window manager draws the frame around it.
+    static constexpr int kFullWidthTwips = 7785;
+    static constexpr int kFullHeightTwips = 7035;
+
     enum class Attempt { Found, Missing, Unreachable, Cancelled };
     Attempt attemptLoad(qint64 threshold);
     // viewer/PageWait.cpp: downloads on the download thread, the window staying alive meanwhile.
