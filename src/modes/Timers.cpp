@@ -43,11 +43,11 @@ void formpagiscopo::Refresh1_Click()
     if (autoRefreshOn) {
         setTimerEnabled(Timer1, false);
         autoRefreshOn = false;
-        Refresh1->setProperty("Caption", QStringLiteral("attiva auto-refresh"));
+        Refresh1->setCaption(QStringLiteral("attiva auto-refresh"));
     } else {
         setTimerEnabled(Timer1, true);
         autoRefreshOn = true;
-        Refresh1->setProperty("Caption", QStringLiteral("ferma auto-refresh"));
+        Refresh1->setCaption(QStringLiteral("ferma auto-refresh"));
     }
 }
 

@@ -102,14 +102,14 @@ void formpagiscopo::Form_MouseMove(qint16 Button, qint16 Shift, float X, float Y
 
 void formpagiscopo::soloimma_Click()
 {
-    const QString caption = soloimma->property("Caption").toString();
+    const QString caption = soloimma->Caption();
     if (caption == kFullWindowCaption) {
-        soloimma->setProperty("Caption", kImageOnlyCaption);
+        soloimma->setCaption(kImageOnlyCaption);
         setFixedSize(twipsToPixels(kImageOnlyWidthTwips), twipsToPixels(kImageOnlyHeightTwips));
         Frame3->hide();
         Frame1->hide();
     } else if (caption == kImageOnlyCaption) {
-        soloimma->setProperty("Caption", kFullWindowCaption);
+        soloimma->setCaption(kFullWindowCaption);
         setFixedSize(twipsToPixels(kFullWidthTwips), twipsToPixels(kFullHeightTwips));
         Frame3->show();
         Frame1->show();

@@ -92,14 +92,14 @@ void TimersTest::setInterval(const QString &seconds)
 
 void TimersTest::refresh_buttonCyclesItsThreeCaptions()
 {
-    QCOMPARE(w().Refresh1->property("Caption").toString(), QStringLiteral("Ferma auto-refresh"));
+    QCOMPARE(w().Refresh1->Caption(), QStringLiteral("Ferma auto-refresh"));
     QVERIFY(w().Timer1->isActive());
     QTest::mouseClick(w().Refresh1, Qt::LeftButton, {}, QPoint(10, 8));
-    QCOMPARE(w().Refresh1->property("Caption").toString(), QStringLiteral("attiva auto-refresh"));
+    QCOMPARE(w().Refresh1->Caption(), QStringLiteral("attiva auto-refresh"));
     QVERIFY(!w().Timer1->isActive());
     QVERIFY(!w().autoRefreshOn);
     QTest::mouseClick(w().Refresh1, Qt::LeftButton, {}, QPoint(10, 8));
-    QCOMPARE(w().Refresh1->property("Caption").toString(), QStringLiteral("ferma auto-refresh"));
+    QCOMPARE(w().Refresh1->Caption(), QStringLiteral("ferma auto-refresh"));
     QVERIFY(w().Timer1->isActive());
     QVERIFY(w().autoRefreshOn);
 }
@@ -164,7 +164,7 @@ void TimersTest::intervalDialog_showsTenThenWhatWasSet()
         QCOMPARE(form.Label1->text(),
                  QStringLiteral("Intervallo di tempo di scorrimento della sottopagina (secondi):"));
         QVERIFY(form.Label1->wordWrap());
-        QCOMPARE(form.cambia->property("Caption").toString(), QStringLiteral("Cambia!"));
+        QCOMPARE(form.cambia->Caption(), QStringLiteral("Cambia!"));
         QCOMPARE(form.cambia->ButtonType(), 5);
         QVERIFY(form.cambia->Font().bold());
         QCOMPARE(form.Text1->font().pointSizeF(), 13.5);
