@@ -110,7 +110,7 @@ void formpagiscopo::buildLayout()
     Picture1 = new PictureBox(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setFocusPolicy(Qt::StrongFocus);
-    Picture1->setAccessibleName(QStringLiteral("Pagina del televideo"));
+    Picture1->setAccessibleName(QStringLiteral("Pagina teletext"));
     placeTwips(Picture1, 120, 120, 5460, 6060);
 
     About =
