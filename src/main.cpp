@@ -32,6 +32,7 @@ int main(int argc, char *argv[])
         break;
     }
 
+    chooseWindowSystem();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pagiscopo"));
     QApplication::setApplicationVersion(QStringLiteral(PAGISCOPO_VERSION));

@@ -12,7 +12,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-Q_LOGGING_CATEGORY(lcApp, "pagiscopo.app", QtInfoMsg)
 
 namespace
 {

@@ -1,5 +1,6 @@
 #include "app/StartOptions.h"
 
+#include "app/AppLog.h"
 #include "viewer/PageAddress.h"
 
 namespace
@@ -114,4 +115,21 @@ QString usageText()
                           "                 (default: $PAGISCOPO_SERVER, else a sample server built into the program)\n"
                           "  --help         show this text\n"
                           "  --version      show the version\n");
+}
+
+bool prefersX11(const QProcessEnvironment &environment)
+{
+    const auto isSet = [&environment](const char *name) { return !environment.value(QLatin1String(name)).isEmpty(); };
+    return !isSet("QT_QPA_PLATFORM") && isSet("WAYLAND_DISPLAY") && isSet("DISPLAY");
+}
+
+void chooseWindowSystem()
+{
+    if (!prefersX11(QProcessEnvironment::systemEnvironment())) {
+        return;
+    }
+    qCDebug(lcApp) << "the desktop offers X beside Wayland: running on X";
+    if (!qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("xcb"))) {
+        qCWarning(lcApp) << "cannot set QT_QPA_PLATFORM; Qt chooses the window system itself";
+    }
 }

@@ -9,7 +9,7 @@
 //     vai->readProperties(bag);            // or initProperties() for a fresh one, before the size
 //     vai->setGeometry(72, 24, 33, 33);    // pixels; every resize redraws
 //     connect(vai, &customButton::Click, this, &formpagiscopo::vai_Click);
-//     vai->setProperty("Caption", QStringLiteral("Vai"));
+//     vai->setCaption(QStringLiteral("Vai"));
 //
 // Initialise or restore before giving the size: the resize is what draws a fresh button. A hidden
 // widget takes its size (and so draws) when it is first shown. The window shows a button as its

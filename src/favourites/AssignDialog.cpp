@@ -1,7 +1,6 @@
 // The assign dialog: the page number box's key filter and the confirm button.
 
 #include "customButton/customButton.h"
-#include "favourites/Favourites.h"
 #include "favourites/FavouritesLog.h"
 #include "favourites/SlotFile.h"
 #include "platform/Platform.h"
@@ -21,8 +20,8 @@ void Form1::Assegna_Click()
     const QString folder = m_owner.platform().favouritesDir();
     const QString page = Text1->text();
     const QString caption = Text2->text();
-    if (const std::optional<SlotWriteError> error = writeSlotFile(folder, assignSlot, page, caption)) {
-        const QString path = slotFilePath(folder, assignSlot);
+    if (const std::optional<SlotWriteError> error = writeSlotFile(folder, m_owner.assignSlot, page, caption)) {
+        const QString path = slotFilePath(folder, m_owner.assignSlot);
         qCWarning(lcFavourites) << "cannot write the slot file" << path << error->detail;
         // The dialog stays open with both texts as typed: nothing of what the user wrote is lost,
         // and the button keeps the caption that matches its file.
@@ -32,7 +31,7 @@ void Form1::Assegna_Click()
         return;
     }
     // The caption the file now holds, which is the one the button shows after a restart too.
-    if (customButton *button = m_owner.favouriteButton(assignSlot)) {
+    if (customButton *button = m_owner.favouriteButton(m_owner.assignSlot)) {
         button->setCaption(parseSlotFile(formatSlotFile(page, caption)).caption);
     }
     accept();

@@ -15,8 +15,6 @@
 
 #include <array>
 
-qint16 assignSlot = 0;
-
 namespace
 {
 

@@ -2,10 +2,6 @@
 
 #include <QtGlobal>
 
-// The slot (1 to 7) that the assign dialog writes; set by EditFavourite just before the dialog
-// opens. Starts at 0 and is never reset.
-extern qint16 assignSlot;
-
 // What a slot falls back to while it has no file. Slot 1 has neither: its button keeps its design
 // caption and a click reloads the page in the page box.
 struct FavouriteDefaults {

@@ -14,7 +14,7 @@
 
 void Form2::Form_Load()
 {
-    Text1->setText(QString::number(scrollIntervalMs != 0 ? scrollIntervalMs / 1000 : 10));
+    Text1->setText(QString::number(m_main.scrollIntervalMs != 0 ? m_main.scrollIntervalMs / 1000 : 10));
 }
 
 void Form2::Text1_KeyPress(short &KeyAscii)
@@ -27,8 +27,8 @@ void Form2::cambia_Click()
     if (!Text1->text().isEmpty()) {
         const std::optional<qint64> seconds = decimalValue(Text1->text());
         if (seconds) {
-            scrollIntervalMs = *seconds * 1000;
-            m_main.Timer2->setInterval(int(scrollIntervalMs));
+            m_main.scrollIntervalMs = *seconds * 1000;
+            m_main.Timer2->setInterval(int(m_main.scrollIntervalMs));
             // Restarted, so the new interval counts from now; it scrolls even with scorri1 clear.
             setTimerEnabled(m_main.Timer2, false);
             setTimerEnabled(m_main.Timer2, true);

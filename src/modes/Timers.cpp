@@ -11,8 +11,6 @@
 
 #include <QTimer>
 
-qint64 scrollIntervalMs = 0;
-
 void setTimerEnabled(QTimer *timer, bool enabled)
 {
     if (enabled && timer->interval() > 0) {
@@ -45,11 +43,11 @@ void formpagiscopo::Refresh1_Click()
     if (autoRefreshOn) {
         setTimerEnabled(Timer1, false);
         autoRefreshOn = false;
-        Refresh1->setProperty("Caption", QStringLiteral("attiva auto-refresh"));
+        Refresh1->setCaption(QStringLiteral("attiva auto-refresh"));
     } else {
         setTimerEnabled(Timer1, true);
         autoRefreshOn = true;
-        Refresh1->setProperty("Caption", QStringLiteral("ferma auto-refresh"));
+        Refresh1->setCaption(QStringLiteral("ferma auto-refresh"));
     }
 }
 

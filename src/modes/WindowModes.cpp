@@ -19,14 +19,11 @@ namespace
 {
 
 constexpr qsizetype kTipCharacters = 63;
-constexpr int kTwipsPerPixel = 15;
 
 const QString kFullWindowCaption = QStringLiteral("Togli pulsanti");
 const QString kImageOnlyCaption = QStringLiteral("Metti pulsanti");
 
-// Client areas; the window manager draws the frame around them.
-constexpr int kFullWidthTwips = 7785;
-constexpr int kFullHeightTwips = 7035;
+// The client area without the controls; the window manager draws the frame around it.
 constexpr int kImageOnlyWidthTwips = 5660;
 constexpr int kImageOnlyHeightTwips = 6270;
 
@@ -105,14 +102,14 @@ void formpagiscopo::Form_MouseMove(qint16 Button, qint16 Shift, float X, float Y
 
 void formpagiscopo::soloimma_Click()
 {
-    const QString caption = soloimma->property("Caption").toString();
+    const QString caption = soloimma->Caption();
     if (caption == kFullWindowCaption) {
-        soloimma->setProperty("Caption", kImageOnlyCaption);
+        soloimma->setCaption(kImageOnlyCaption);
         setFixedSize(twipsToPixels(kImageOnlyWidthTwips), twipsToPixels(kImageOnlyHeightTwips));
         Frame3->hide();
         Frame1->hide();
     } else if (caption == kImageOnlyCaption) {
-        soloimma->setProperty("Caption", kFullWindowCaption);
+        soloimma->setCaption(kFullWindowCaption);
         setFixedSize(twipsToPixels(kFullWidthTwips), twipsToPixels(kFullHeightTwips));
         Frame3->show();
         Frame1->show();

@@ -26,8 +26,8 @@ void logUnusableText(const char *command, const char *box, const QString &text)
 void formpagiscopo::avanti_Click()
 {
     searchForward = true;
-    if (subpageText() != QLatin1String("1")) {
-        setSubpageText(QStringLiteral("1"));
+    if (subpageText() != kFirstSubpage) {
+        setSubpageText(kFirstSubpage);
     }
     logUnusableText("next page", "page", pagpagiscopo->text());
     pagpagiscopo->setText(nextPageText(pagpagiscopo->text()));

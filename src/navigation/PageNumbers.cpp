@@ -3,7 +3,6 @@
 namespace
 {
 
-constexpr qint64 kFirstPage = 100;
 // More digits than this cannot be a page or a subpage, and could not be stepped safely.
 constexpr qsizetype kMostDigits = 15;
 
@@ -43,7 +42,7 @@ QString previousSubpageText(const QString &subpage)
 {
     const std::optional<qint64> value = decimalValue(subpage);
     if (!value) {
-        return QStringLiteral("1");
+        return kFirstSubpage;
     }
     return *value > 1 ? QString::number(*value - 1) : subpage;
 }

@@ -7,6 +7,13 @@
 // How the commands step the texts of the page box and the subpage box. The boxes take digits only
 // when typed, but can be emptied, and text can be pasted: every text gives a sensible result.
 
+// The pages of the service. Stepping back stops at the first, and the page search stays within.
+constexpr qint64 kFirstPage = 100;
+constexpr qint64 kLastPage = 999;
+// The first subpage of every page, as the subpage box holds it: a missing subpage falls back to
+// it, the next page starts on it, and its address carries no subpage number.
+constexpr QLatin1String kFirstSubpage("1");
+
 // The value of a text made only of decimal digits (leading zeros allowed); anything else,
 // including the empty text and a number too long to hold, has none.
 std::optional<qint64> decimalValue(const QString &text);

@@ -1,5 +1,7 @@
 #include "viewer/PageAddress.h"
 
+#include "navigation/PageNumbers.h"
+
 #include <QUrl>
 
 QByteArray encodeAddressText(const QString &text)
@@ -21,7 +23,7 @@ QByteArray pageAddress(const QString &base, const QString &edition, const QStrin
     address += encodeAddressText(edition);
     address += "/page-";
     address += encodeAddressText(page);
-    if (subpage != QLatin1String("1")) {
+    if (subpage != kFirstSubpage) {
         address += '.';
         address += encodeAddressText(subpage);
     }

@@ -1,5 +1,6 @@
 #include "viewer/PageLoader.h"
 
+#include "navigation/PageNumbers.h"
 #include "platform/Platform.h"
 #include "viewer/DownloadThread.h"
 #include "viewer/DownloadUrl.h"
@@ -25,8 +26,6 @@ namespace
 
 constexpr qint64 kFirstAttemptThreshold = 4000;
 constexpr qint64 kSearchThreshold = 2000;
-constexpr int kFirstPage = 100;
-constexpr int kLastPage = 999;
 constexpr int kNoticeAfterMs = 250;
 constexpr qint64 kShowWindowAfterMs = 300;
 
@@ -111,9 +110,9 @@ void PageLoader::loadOnce(Origin origin, Shown *shown, Attempt *last)
     // transfer is said so over the picture, and a cancelled download ends the load as a No.
     *last = attempt(kFirstAttemptThreshold, shown);
     if (*last == Attempt::Missing) {
-        if (m_host.subpageText() != QLatin1String("1")) {
+        if (m_host.subpageText() != kFirstSubpage) {
             // A missing subpage falls back to the page's first subpage, with everything a load does.
-            m_host.setSubpageText(QStringLiteral("1"));
+            m_host.setSubpageText(kFirstSubpage);
             loadOnce(origin, shown, last);
         } else if (origin == Origin::Timer) {
             // Nobody asked for this load: a question every 30 s, maybe with the window in the

@@ -8,8 +8,9 @@ class Skinner;
 class QLabel;
 class QLineEdit;
 
-// The dialog that gives a favourite slot (assignSlot) a new page number and caption. Created for
-// one opening and shown modally; the main window is the owner whose button gets the caption.
+// The dialog that gives a favourite slot (the owner's assignSlot) a new page number and caption.
+// Created for one opening and shown modally; the main window is the owner whose button gets the
+// caption.
 class Form1 : public QDialog
 {
     Q_OBJECT

@@ -5,9 +5,11 @@
 class QWidget;
 
 // Window layouts are drawn in twips; the screen has 15 twips to the (logical) pixel.
+constexpr int kTwipsPerPixel = 15;
+
 constexpr int twipsToPixels(int twips)
 {
-    return twips / 15;
+    return twips / kTwipsPerPixel;
 }
 
 // Places a control from its twips geometry.

@@ -112,14 +112,15 @@ void formpagiscopo::buildLayout()
     setWindowTitle(QStringLiteral("Pagiscopo 3.5 - zorvik"));
     setWindowIcon(applicationIcon());
     setFont(windowFont());
-    setFixedSize(twipsToPixels(7785), twipsToPixels(7035));
-    move(twipsToPixels(2175), twipsToPixels(780));
+    setFixedSize(twipsToPixels(kFullWidthTwips), twipsToPixels(kFullHeightTwips));
+    // The client area's place on the screen; move() would put the frame there instead.
+    setGeometry(twipsToPixels(2175), twipsToPixels(780), width(), height());
 
     // In creation order.
     Picture1 = new PictureBox(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setFocusPolicy(Qt::StrongFocus);
-    Picture1->setAccessibleName(QStringLiteral("Pagina del televideo"));
+    Picture1->setAccessibleName(QStringLiteral("Pagina teletext"));
     placeTwips(Picture1, 120, 120, 5460, 6060);
 
     About =

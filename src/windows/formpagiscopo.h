@@ -108,6 +108,9 @@ public:
     void EditFavourite(int slot);
     void ReadFavouriteCaptions();
     customButton *favouriteButton(int slot) const; // nullptr for any other number
+    // The slot (1 to 7) that the assign dialog writes; set by EditFavourite just before the dialog
+    // opens. Starts at 0 and is never reset.
+    qint16 assignSlot = 0;
     QString favouriteFilePath(int slot) const;
     void libero_Click();
     void tvoggi_Click();
@@ -140,6 +143,9 @@ public:
     void scorri1_Click();
     void Timer2_Timer();
     void scorri1_KeyPress(short &KeyAscii);
+    // The auto-scroll interval last set in the interval dialog, in milliseconds; 0 while never set.
+    // Wide enough for every interval the dialog's three digits can give (999 s).
+    qint64 scrollIntervalMs = 0;
 
     // modes/AboutWindow.cpp
     void About_Click();
@@ -176,6 +182,10 @@ private:
     void showWhileWaiting() override;
     QWidget *questionParent() override;
     bool searchesForward() const override { return searchForward; }
+
+    // The client area with every control shown; the window manager draws the frame around it.
+    static constexpr int kFullWidthTwips = 7785;
+    static constexpr int kFullHeightTwips = 7035;
 
     void buildLayout();
     void connectControls();

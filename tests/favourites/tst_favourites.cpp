@@ -2,7 +2,6 @@
 #include "TestImages.h"
 #include "WindowFixture.h"
 #include "customButton/customButton.h"
-#include "favourites/Favourites.h"
 #include "windows/Controls.h"
 #include "windows/Form1.h"
 #include "windows/PictureBox.h"
@@ -260,7 +259,7 @@ void FavouritesTest::lowerCaseM_opensTheDialogForItsSlot()
     for (customButton *button : {w().libero, w().tvoggi, w().Tv, w().ultime, w().ultimaora, w().sport, w().calcio}) {
         ++slot;
         qint16 seen = 0;
-        QVERIFY2(pressOn(button, 'm', {}, [&](Form1 &) { seen = assignSlot; }), qPrintable(button->objectName()));
+        QVERIFY2(pressOn(button, 'm', {}, [&](Form1 &) { seen = w().assignSlot; }), qPrintable(button->objectName()));
         QCOMPARE(seen, qint16(slot));
     }
 }

@@ -133,7 +133,7 @@ void KeyboardTest::windowKeys()
     QTEST(w().Check1->isChecked(), "onTop");
     QTEST(w().scorri1->isChecked(), "scrolling");
     QTEST(w().Timer2->isActive(), "scrolling");
-    QTEST(w().soloimma->property("Caption").toString() == QLatin1String("Metti pulsanti"), "imageOnly");
+    QTEST(w().soloimma->Caption() == QLatin1String("Metti pulsanti"), "imageOnly");
 }
 
 void KeyboardTest::windowKeys_aTwiceTogglesAlwaysOnTopBack()

@@ -2,7 +2,6 @@
 #include "TestImages.h"
 #include "WindowFixture.h"
 #include "customButton/customButton.h"
-#include "modes/Timers.h"
 #include "windows/Controls.h"
 #include "windows/Form2.h"
 #include "windows/PictureBox.h"
@@ -55,7 +54,6 @@ private:
 
 void TimersTest::init()
 {
-    scrollIntervalMs = 0;
     m_f = std::make_unique<WindowFixture>();
     m_f->servePages({540});
     for (int subpage = 2; subpage <= 3; ++subpage) {
@@ -67,7 +65,6 @@ void TimersTest::init()
 void TimersTest::cleanup()
 {
     m_f.reset();
-    scrollIntervalMs = 0;
 }
 
 void TimersTest::withIntervalDialog(const std::function<void(Form2 &)> &inside)
@@ -98,14 +95,14 @@ void TimersTest::setInterval(const QString &seconds)
 
 void TimersTest::refresh_buttonCyclesItsThreeCaptions()
 {
-    QCOMPARE(w().Refresh1->property("Caption").toString(), QStringLiteral("Ferma auto-refresh"));
+    QCOMPARE(w().Refresh1->Caption(), QStringLiteral("Ferma auto-refresh"));
     QVERIFY(w().Timer1->isActive());
     QTest::mouseClick(w().Refresh1, Qt::LeftButton, {}, QPoint(10, 8));
-    QCOMPARE(w().Refresh1->property("Caption").toString(), QStringLiteral("attiva auto-refresh"));
+    QCOMPARE(w().Refresh1->Caption(), QStringLiteral("attiva auto-refresh"));
     QVERIFY(!w().Timer1->isActive());
     QVERIFY(!w().autoRefreshOn);
     QTest::mouseClick(w().Refresh1, Qt::LeftButton, {}, QPoint(10, 8));
-    QCOMPARE(w().Refresh1->property("Caption").toString(), QStringLiteral("ferma auto-refresh"));
+    QCOMPARE(w().Refresh1->Caption(), QStringLiteral("ferma auto-refresh"));
     QVERIFY(w().Timer1->isActive());
     QVERIFY(w().autoRefreshOn);
 }
@@ -170,7 +167,7 @@ void TimersTest::intervalDialog_showsTenThenWhatWasSet()
         QCOMPARE(form.Label1->text(),
                  QStringLiteral("Intervallo di tempo di scorrimento della sottopagina (secondi):"));
         QVERIFY(form.Label1->wordWrap());
-        QCOMPARE(form.cambia->property("Caption").toString(), QStringLiteral("Cambia!"));
+        QCOMPARE(form.cambia->Caption(), QStringLiteral("Cambia!"));
         QCOMPARE(form.cambia->ButtonType(), 5);
         QVERIFY(form.cambia->Font().bold());
         QCOMPARE(form.Text1->font().pointSizeF(), 13.5);
@@ -189,7 +186,7 @@ void TimersTest::intervalDialog_startsScrollingAndRenamesScorri1()
     QVERIFY(!w().scorri1->isChecked());
     QVERIFY(w().Timer2->isActive());
     QCOMPARE(w().Timer2->interval(), 5000);
-    QCOMPARE(scrollIntervalMs, 5000);
+    QCOMPARE(w().scrollIntervalMs, 5000);
     QCOMPARE(w().scorri1->text(), QStringLiteral("Auto scorrimento sottopagine (5 sec.)"));
 }
 
@@ -211,7 +208,7 @@ void TimersTest::intervalDialog_zeroNeverTicks()
 void TimersTest::intervalDialog_keepsLongIntervals()
 {
     setInterval(QStringLiteral("120"));
-    QCOMPARE(scrollIntervalMs, 120000);
+    QCOMPARE(w().scrollIntervalMs, 120000);
     QCOMPARE(w().Timer2->interval(), 120000);
     setInterval(QStringLiteral("999"));
     QCOMPARE(w().Timer2->interval(), 999000);
@@ -232,7 +229,7 @@ void TimersTest::intervalDialog_emptyOrClosedChangesNothing()
         QTest::keyClick(form.Text1, Qt::Key_Escape);
         QVERIFY(!form.isVisible());
     });
-    QCOMPARE(scrollIntervalMs, 0);
+    QCOMPARE(w().scrollIntervalMs, 0);
     QVERIFY(!w().Timer2->isActive());
     QCOMPARE(w().Timer2->interval(), 10000);
     QCOMPARE(w().scorri1->text(), QStringLiteral("Auto scorrimento sottopagine (10 sec.)"));

@@ -172,7 +172,7 @@ void MainWindowTest::buttons_restoreTheirStoredLooks()
     m_f->openShown(); // a button draws when it is first shown at its size
     auto *button = w().findChild<customButton *>(name);
     QVERIFY(button);
-    QTEST(button->property("Caption").toString(), "caption");
+    QTEST(button->Caption(), "caption");
     QTEST(button->ButtonType(), "look");
     QTEST(button->ColorScheme(), "scheme");
     QTEST(button->BackColor(), "backColour");
@@ -192,7 +192,7 @@ void MainWindowTest::window_hasItsDesignValues()
     QCOMPARE(w().windowTitle(), QStringLiteral("Pagiscopo 3.5 - zorvik"));
     QCOMPARE(w().minimumSize(), QSize(519, 469));
     QCOMPARE(w().maximumSize(), QSize(519, 469));
-    QCOMPARE(w().pos(), QPoint(145, 52));
+    QCOMPARE(w().geometry(), QRect(145, 52, 519, 469)); // the client area
     const Qt::WindowFlags flags = w().windowFlags();
     QVERIFY(flags & Qt::WindowMinimizeButtonHint);
     QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
@@ -305,7 +305,7 @@ void MainWindowTest::imageOnly_thereAndBack()
     m_f->openShown();
     const QPoint position = w().pos();
     QTest::mouseClick(w().soloimma, Qt::LeftButton, {}, QPoint(10, 8));
-    QCOMPARE(w().soloimma->property("Caption").toString(), QStringLiteral("Metti pulsanti"));
+    QCOMPARE(w().soloimma->Caption(), QStringLiteral("Metti pulsanti"));
     QCOMPARE(w().size(), QSize(377, 418));
     QCOMPARE(w().minimumSize(), w().maximumSize());
     QVERIFY(w().Frame1->isHidden());
@@ -320,7 +320,7 @@ void MainWindowTest::imageOnly_thereAndBack()
     }
 
     w().soloimma_Click(); // what the key b does, the button being hidden now
-    QCOMPARE(w().soloimma->property("Caption").toString(), QStringLiteral("Togli pulsanti"));
+    QCOMPARE(w().soloimma->Caption(), QStringLiteral("Togli pulsanti"));
     QCOMPARE(w().size(), QSize(519, 469));
     QCOMPARE(w().minimumSize(), w().maximumSize());
     QVERIFY(w().Frame1->isVisible());
@@ -328,7 +328,7 @@ void MainWindowTest::imageOnly_thereAndBack()
     QCOMPARE(w().pos(), position);
 
     // Any other caption: nothing.
-    w().soloimma->setProperty("Caption", QStringLiteral("altro"));
+    w().soloimma->setCaption(QStringLiteral("altro"));
     w().soloimma_Click();
     QCOMPARE(w().size(), QSize(519, 469));
     QVERIFY(w().Frame1->isVisible());

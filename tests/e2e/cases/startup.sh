@@ -10,3 +10,6 @@ xs_poll 20 picture_matches "$XS_DIR/page100.png" || fail "the picture box does n
 # The window is laid out in twips: 7785 x 7035 client area.
 geometry=$(xwininfo -id "$WINDOW" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}')
 [ "$geometry" = "519x469" ] || fail "client area is $geometry, not 519x469"
+# Its client area opens at 2175, 780 twips on the screen, inside the frame the window manager adds.
+origin=$(client_origin "$WINDOW")
+[ "$origin" = "145,52" ] || fail "the client area lies at $origin, not 145,52"

@@ -1,0 +1,47 @@
+# A desktop that offers Wayland beside X: with no platform chosen the program runs on X, where its
+# window can stay on top; a platform the user chose wins; with Wayland alone it runs there.
+# The Wayland side is a headless weston; the X side is the session's own X server and window manager.
+WAYLAND_SOCKET=wayland-pagiscopo
+# weston wants a private runtime folder; it shares the program's, so the socket's name finds it.
+XDG_RUNTIME_DIR="$XS_DIR/runtime" weston --backend=headless-backend.so --socket="$WAYLAND_SOCKET" --idle-time=0 \
+    --no-config >"$XS_DIR/weston.log" 2>&1 &
+xs_track $!
+xs_poll 20 test -S "$XS_DIR/runtime/$WAYLAND_SOCKET" || fail "weston did not start"
+
+# As a Wayland session sets it up; the harness's QT_QPA_PLATFORM=xcb is no user's choice here.
+# libwayland logs the program's Wayland requests on standard error.
+session=(env -u QT_QPA_PLATFORM WAYLAND_DISPLAY="$WAYLAND_SOCKET" XDG_SESSION_TYPE=wayland WAYLAND_DEBUG=client)
+on_wayland() { grep -qF "set_title(\"$TITLE\")" "$XS_DIR/pagiscopo.log"; }
+on_x() { xdotool search --onlyvisible --name "^${TITLE}\$" >/dev/null 2>&1; }
+# run_pagiscopo COMMAND...: starts the program as start_pagiscopo does, without waiting for an X window.
+run_pagiscopo() {
+    XDG_CONFIG_HOME="$XS_DIR/config" XDG_RUNTIME_DIR="$XS_DIR/runtime" \
+        "$@" "$PAGISCOPO" --server "$SERVER_URL" >"$XS_DIR/pagiscopo.log" 2>&1 &
+    PAGISCOPO_PID=$!
+    xs_track "$PAGISCOPO_PID"
+}
+stop_pagiscopo() {
+    kill "$PAGISCOPO_PID"
+    wait "$PAGISCOPO_PID" || fail "the program ended with status $? on SIGTERM"
+}
+
+# Both offered, nothing chosen: X, and always on top works there.
+PAGISCOPO_LAUNCH=("${session[@]}")
+start_pagiscopo
+on_wayland && fail "the program opened its window on Wayland"
+above() { xprop -id "$WINDOW" _NET_WM_STATE | grep -q '_NET_WM_STATE_ABOVE'; }
+# Check1 lies at 384,208 (121 x 33).
+click_at 400 224
+xs_poll 20 above || fail "ticking Check1 did not set _NET_WM_STATE_ABOVE: $(xprop -id "$WINDOW" _NET_WM_STATE)"
+stop_pagiscopo
+
+# The user's choice wins, even with X at hand.
+run_pagiscopo "${session[@]}" QT_QPA_PLATFORM=wayland
+xs_poll 60 on_wayland || fail "with QT_QPA_PLATFORM=wayland the window did not open on Wayland"
+on_x && fail "with QT_QPA_PLATFORM=wayland the window opened on X"
+stop_pagiscopo
+
+# Wayland alone, as on a desktop without XWayland: there, as before.
+run_pagiscopo env -u DISPLAY "${session[@]}"
+xs_poll 60 on_wayland || fail "with Wayland alone the window did not open on Wayland"
+stop_pagiscopo
