@@ -45,13 +45,24 @@ void PictureButton::paintEvent(QPaintEvent *)
 
 WrappingCheckBox::WrappingCheckBox(const QString &text, QWidget *parent) : QCheckBox(text, parent) {}
 
+namespace
+{
+
+// The classic check box: a 13-pixel square, its caption half an average character to the right.
+// The desktop styles' larger square and wider gap leave the layouts' 121-pixel boxes too narrow
+// for "sottopagine (999 sec.)" on one line, and a third line falls off the box.
+constexpr int kClassicIndicator = 13;
+
+} // namespace
+
+QRect WrappingCheckBox::indicatorRect() const
+{
+    return {0, (height() - kClassicIndicator) / 2, kClassicIndicator, kClassicIndicator};
+}
+
 QRect WrappingCheckBox::captionRect() const
 {
-    QStyleOptionButton option;
-    initStyleOption(&option);
-    const int indicator = style()->pixelMetric(QStyle::PM_IndicatorWidth, &option, this);
-    const int spacing = style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, &option, this);
-    return rect().adjusted(indicator + spacing, 0, 0, 0);
+    return rect().adjusted(kClassicIndicator + fontMetrics().averageCharWidth() / 2, 0, 0, 0);
 }
 
 void WrappingCheckBox::paintEvent(QPaintEvent *)
@@ -60,8 +71,7 @@ void WrappingCheckBox::paintEvent(QPaintEvent *)
     QStyleOptionButton option;
     initStyleOption(&option);
     QStyleOptionButton indicator = option;
-    indicator.rect = style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, this);
-    indicator.rect.moveTop((height() - indicator.rect.height()) / 2);
+    indicator.rect = indicatorRect();
     painter.drawPrimitive(QStyle::PE_IndicatorCheckBox, indicator);
 
     const QRect caption = captionRect();

@@ -41,6 +41,7 @@ protected:
     bool hitButton(const QPoint &pos) const override;
 
 private:
+    QRect indicatorRect() const;
     QRect captionRect() const;
 };
 

@@ -1,5 +1,6 @@
 #include "TextInk.h"
 #include "WindowFixture.h"
+#include "windows/Controls.h"
 #include "windows/Form1.h"
 #include "windows/Form2.h"
 #include "windows/aboutform.h"
@@ -25,6 +26,8 @@ private Q_SLOTS:
     void boldTexts_strokeWiderThanTheirRegularWeight();
     void numberBoxes_drawTheirDigitsAtTheirSize();
     void authorName_showsWhole();
+    void checkBoxes_holdTheirLongestCaptions_data();
+    void checkBoxes_holdTheirLongestCaptions();
 
 private:
     formpagiscopo &w() { return *m_f->window; }
@@ -164,6 +167,31 @@ void WindowFontsTest::authorName_showsWhole()
     // Tw Cen MT 14.25 pt: a 19-pixel em.
     QVERIFY2(shown.firstGlyphHeight >= 12 && shown.firstGlyphHeight <= 16,
              qPrintable(QString::number(shown.firstGlyphHeight)));
+}
+
+void WindowFontsTest::checkBoxes_holdTheirLongestCaptions_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("always on top") << "Check1"
+                                   << "Sempre in primo piano";
+    // The interval dialog takes up to three digits.
+    QTest::newRow("scroll, 999 s") << "scorri1"
+                                   << "Auto scorrimento sottopagine (999 sec.)";
+}
+
+void WindowFontsTest::checkBoxes_holdTheirLongestCaptions()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    auto *box = w().findChild<WrappingCheckBox *>(name);
+    QVERIFY(box);
+    box->setText(caption);
+    // The same box, as tall as any caption needs.
+    WrappingCheckBox tall(caption);
+    tall.setFont(box->font());
+    tall.resize(box->width(), 200);
+    QCOMPARE(inkOf(box).inkPixels, inkOf(&tall).inkPixels);
 }
 
 QTEST_MAIN(WindowFontsTest)
