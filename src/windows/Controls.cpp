@@ -1,8 +1,13 @@
 #include "windows/Controls.h"
 
+#include "windows/WindowsLog.h"
+
+#include <QDialog>
+#include <QEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <QTimer>
 
 PictureButton::PictureButton(const QPixmap &picture, const QString &caption, QWidget *parent)
     : QPushButton(caption, parent), m_picture(picture)
@@ -114,6 +119,42 @@ void Frame::paintEvent(QPaintEvent *)
     painter.fillRect(caption, palette().color(QPalette::Window));
     style()->drawItemText(&painter, caption, Qt::AlignCenter | Qt::TextShowMnemonic, palette(), isEnabled(), title(),
                           QPalette::WindowText);
+}
+
+namespace
+{
+
+class DialogKeeper : public QObject
+{
+public:
+    explicit DialogKeeper(QDialog *dialog) : QObject(dialog), m_dialog(dialog) { dialog->installEventFilter(this); }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        constexpr Qt::WindowStates kOutOfView = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
+        if (watched == m_dialog && event->type() == QEvent::WindowStateChange &&
+            (m_dialog->windowState() & kOutOfView) && m_dialog->isVisible()) {
+            qCDebug(lcWindows) << "the window manager changed" << m_dialog->objectName() << "to"
+                               << m_dialog->windowState() << "- bringing it back";
+            // Not from inside the window system's own state change.
+            QTimer::singleShot(0, m_dialog, [dialog = m_dialog] {
+                dialog->showNormal();
+                dialog->raise();
+                dialog->activateWindow();
+            });
+        }
+        return false;
+    }
+
+private:
+    QDialog *m_dialog;
+};
+
+} // namespace
+
+void keepDialogInView(QDialog *dialog)
+{
+    new DialogKeeper(dialog);
 }
 
 Skinner::Skinner(int borderStyle, const QString &formName, QObject *parent) : QObject(parent)
