@@ -27,7 +27,7 @@ void formpagiscopo::About_Click()
     if (Check1->checkState() == Qt::Checked) {
         Check1->setChecked(false);
     }
-    aboutform dialog(m_platform);
+    aboutform dialog(m_platform, this);
     dialog.exec();
 }
 

@@ -1,14 +1,12 @@
 #include "platform/QtPlatform.h"
 
+#include "platform/Fonts.h"
 #include "platform/PlatformLog.h"
 #include "platform/PrivateFolder.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFile>
-#include <QFont>
-#include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -80,16 +78,7 @@ void QtPlatform::installTranslationsAndFonts()
         delete translator;
     }
 
-    static const char *const fontFiles[] = {"ms_sans_serif.ttf", "tahoma.ttf", "tahomabd.ttf"};
-    for (const char *name : fontFiles) {
-        const QString path = QStringLiteral("/usr/share/wine/fonts/") + QLatin1String(name);
-        if (QFile::exists(path) && QFontDatabase::addApplicationFont(path) < 0) {
-            qCWarning(lcPlatform) << "cannot load font" << path;
-        }
-    }
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSizeF(8.25);
-    QApplication::setFont(font);
+    QApplication::setFont(designFont(QStringLiteral("MS Sans Serif"), 8.25, false));
 }
 
 bool QtPlatform::setStaysOnTop(QWidget *window, bool onTop)

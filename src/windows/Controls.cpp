@@ -1,8 +1,13 @@
 #include "windows/Controls.h"
 
+#include "windows/WindowsLog.h"
+
+#include <QDialog>
+#include <QEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <QTimer>
 
 PictureButton::PictureButton(const QPixmap &picture, const QString &caption, QWidget *parent)
     : QPushButton(caption, parent), m_picture(picture)
@@ -45,13 +50,24 @@ void PictureButton::paintEvent(QPaintEvent *)
 
 WrappingCheckBox::WrappingCheckBox(const QString &text, QWidget *parent) : QCheckBox(text, parent) {}
 
+namespace
+{
+
+// The classic check box: a 13-pixel square, its caption half an average character to the right.
+// The desktop styles' larger square and wider gap leave the layouts' 121-pixel boxes too narrow
+// for "sottopagine (999 sec.)" on one line, and a third line falls off the box.
+constexpr int kClassicIndicator = 13;
+
+} // namespace
+
+QRect WrappingCheckBox::indicatorRect() const
+{
+    return {0, (height() - kClassicIndicator) / 2, kClassicIndicator, kClassicIndicator};
+}
+
 QRect WrappingCheckBox::captionRect() const
 {
-    QStyleOptionButton option;
-    initStyleOption(&option);
-    const int indicator = style()->pixelMetric(QStyle::PM_IndicatorWidth, &option, this);
-    const int spacing = style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, &option, this);
-    return rect().adjusted(indicator + spacing, 0, 0, 0);
+    return rect().adjusted(kClassicIndicator + fontMetrics().averageCharWidth() / 2, 0, 0, 0);
 }
 
 void WrappingCheckBox::paintEvent(QPaintEvent *)
@@ -60,8 +76,7 @@ void WrappingCheckBox::paintEvent(QPaintEvent *)
     QStyleOptionButton option;
     initStyleOption(&option);
     QStyleOptionButton indicator = option;
-    indicator.rect = style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, this);
-    indicator.rect.moveTop((height() - indicator.rect.height()) / 2);
+    indicator.rect = indicatorRect();
     painter.drawPrimitive(QStyle::PE_IndicatorCheckBox, indicator);
 
     const QRect caption = captionRect();
@@ -104,6 +119,42 @@ void Frame::paintEvent(QPaintEvent *)
     painter.fillRect(caption, palette().color(QPalette::Window));
     style()->drawItemText(&painter, caption, Qt::AlignCenter | Qt::TextShowMnemonic, palette(), isEnabled(), title(),
                           QPalette::WindowText);
+}
+
+namespace
+{
+
+class DialogKeeper : public QObject
+{
+public:
+    explicit DialogKeeper(QDialog *dialog) : QObject(dialog), m_dialog(dialog) { dialog->installEventFilter(this); }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        constexpr Qt::WindowStates kOutOfView = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
+        if (watched == m_dialog && event->type() == QEvent::WindowStateChange &&
+            (m_dialog->windowState() & kOutOfView) && m_dialog->isVisible()) {
+            qCDebug(lcWindows) << "the window manager changed" << m_dialog->objectName() << "to"
+                               << m_dialog->windowState() << "- bringing it back";
+            // Not from inside the window system's own state change.
+            QTimer::singleShot(0, m_dialog, [dialog = m_dialog] {
+                dialog->showNormal();
+                dialog->raise();
+                dialog->activateWindow();
+            });
+        }
+        return false;
+    }
+
+private:
+    QDialog *m_dialog;
+};
+
+} // namespace
+
+void keepDialogInView(QDialog *dialog)
+{
+    new DialogKeeper(dialog);
 }
 
 Skinner::Skinner(int borderStyle, const QString &formName, QObject *parent) : QObject(parent)

@@ -41,6 +41,7 @@ protected:
     bool hitButton(const QPoint &pos) const override;
 
 private:
+    QRect indicatorRect() const;
     QRect captionRect() const;
 };
 
@@ -57,6 +58,14 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
 };
+
+class QDialog;
+
+// Keeps a dialog in view above its main window. The dialogs say they have no minimise and no
+// maximise, but some window managers offer both on every window all the same (openbox ignores
+// those hints); a modal dialog out of sight would leave its main window blocked with nothing to
+// answer, so the dialog comes straight back whenever it is minimised, maximised or made full screen.
+void keepDialogInView(QDialog *dialog);
 
 // Stands in for the skinning control each window carries: invisible, never called, holding only
 // the two properties the window stores in it.

@@ -62,6 +62,7 @@ Form1::Form1(formpagiscopo &owner)
       m_owner(owner)
 {
     setObjectName(QStringLiteral("Form1"));
+    keepDialogInView(this);
     buildLayout();
     connectControls();
 }

@@ -5,15 +5,17 @@
 #include "windows/Icons.h"
 #include "windows/KeyAscii.h"
 #include "windows/Layout.h"
+#include "windows/formpagiscopo.h"
 
 #include <QLabel>
 #include <QLineEdit>
 
 Form2::Form2(formpagiscopo &main)
-    : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(&main, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_main(main)
 {
     setObjectName(QStringLiteral("Form2"));
+    keepDialogInView(this);
     setWindowTitle(QStringLiteral("Tempo cambiamento sottopagina"));
     setWindowIcon(applicationIcon());
     setFont(windowFont());

@@ -1,6 +1,7 @@
 #include "windows/Layout.h"
 
 #include "customButton/customButton.h"
+#include "platform/Fonts.h"
 #include "windows/WindowsLog.h"
 
 #include <QLabel>
@@ -15,10 +16,7 @@ void placeTwips(QWidget *widget, int left, int top, int width, int height)
 
 QFont pointFont(const QString &family, qreal points, bool bold)
 {
-    QFont font(family);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
+    return designFont(family, points, bold);
 }
 
 QFont windowFont()

@@ -15,6 +15,7 @@ constexpr int twipsToPixels(int twips)
 // Places a control from its twips geometry.
 void placeTwips(QWidget *widget, int left, int top, int width, int height);
 
+// A font the layouts name, as it draws here at that size and weight (see platform/Fonts.h).
 QFont pointFont(const QString &family, qreal points, bool bold);
 // The font every window's controls use unless the layout gives another: MS Sans Serif 8.25 pt.
 QFont windowFont();

@@ -19,11 +19,12 @@ const QUrl &aboutform::webPage()
     return page;
 }
 
-aboutform::aboutform(Platform &platform)
-    : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+aboutform::aboutform(Platform &platform, QWidget *mainWindow)
+    : QDialog(mainWindow, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_platform(platform)
 {
     setObjectName(QStringLiteral("aboutform"));
+    keepDialogInView(this);
     setWindowTitle(QStringLiteral("About - zorvik!"));
     setWindowIcon(applicationIcon());
     setFont(windowFont());

@@ -14,7 +14,8 @@ class aboutform : public QDialog
     Q_OBJECT
 
 public:
-    explicit aboutform(Platform &platform);
+    // Over `mainWindow`, which the window manager keeps it above.
+    explicit aboutform(Platform &platform, QWidget *mainWindow = nullptr);
 
     Skinner *Skinner1 = nullptr;
     QLabel *Label7 = nullptr;

@@ -7,6 +7,7 @@
 #include "windows/PictureBox.h"
 
 #include <QComboBox>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSet>
@@ -170,7 +171,7 @@ void TimersTest::intervalDialog_showsTenThenWhatWasSet()
         QCOMPARE(form.cambia->Caption(), QStringLiteral("Cambia!"));
         QCOMPARE(form.cambia->ButtonType(), 5);
         QVERIFY(form.cambia->Font().bold());
-        QCOMPARE(form.Text1->font().pointSizeF(), 13.5);
+        QCOMPARE(QFontInfo(form.Text1->font()).pixelSize(), 18); // 13.5 pt at 96 dpi
         QCOMPARE(form.Skinner1->property("nombreform_paraborderstyleviejo").toString(), QStringLiteral("Form2"));
         QVERIFY(!form.windowIcon().isNull());
     });

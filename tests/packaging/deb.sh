@@ -25,8 +25,8 @@ field() { dpkg-deb --field "$deb" "$1"; }
 [ "$(field Version)" = "$version" ] || fail "the package's version is '$(field Version)'"
 depends=$(field Depends)
 echo "Depends: $depends"
-# fonts-wine is named by hand; the libraries show that dpkg-shlibdeps read the binaries.
-for needed in fonts-wine libqt6widgets6 libqt6gui6 libqt6core6 libcurl4 libcpp-httplib0.11 libc6; do
+# The fonts are named by hand; the libraries show that dpkg-shlibdeps read the binaries.
+for needed in fonts-wine fonts-urw-base35 fonts-dejavu-extra libfreetype6 libqt6widgets6 libqt6gui6 libqt6core6 libcurl4 libcpp-httplib0.11 libc6; do
     grep -qE "(^|, )$needed( |,|$)" <<<"$depends" || fail "Depends lacks $needed"
 done
 description=$(field Description)

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QFont>
+
+class QString;
+
+// The window layouts name Windows faces (MS Sans Serif, Tahoma, Tw Cen MT ...) at Windows point
+// sizes. This returns the font that draws such a face here at that size and weight: the face
+// itself where one is installed that really does (for MS Sans Serif, the bitmap strike of that
+// size, bold or regular), otherwise a scalable face of the same kind. The size is set in pixels at
+// the layouts' 96 dots per inch, so the texts keep to the controls whatever the screen's resolution.
+//
+// The first call makes the faces of fonts-wine known to Qt; it needs the application object.
+QFont designFont(const QString &family, qreal points, bool bold);
+
+// Pixels of the em of a font of `points` points at the layouts' 96 dots per inch.
+int designPixels(qreal points);
