@@ -30,7 +30,7 @@ constexpr png_uint_32 kMaxCachedChunks = 32;
 // for seconds with gigabytes of zeros. So while it reads the last row and that end, it gets the
 // row's bytes and this much more; deflate turns a byte into at most about a KiB, and no encoder
 // leaves more than a few bytes after the rows. The slack covers libpng's read-ahead of 8 KiB.
-constexpr size_t kReadSlackAfterLastRow = 64 * 1024;
+constexpr size_t kReadSlackAfterLastRow = 16 * 1024;
 
 // Plain data only: it is reached from libpng's callbacks.
 struct PngInput {

@@ -94,8 +94,8 @@ struct Shape {
 };
 
 // A complete PNG of random samples, with `beforeData` (ancillary chunks, PLTE, tRNS) placed
-// between IHDR and the image data.
-QByteArray randomPng(const Shape &s, const QByteArray &beforeData = {}, quint32 seed = 1)
+// between IHDR and the image data, which is split in three chunks or in chunks of `idatSize` bytes.
+QByteArray randomPng(const Shape &s, const QByteArray &beforeData = {}, quint32 seed = 1, qsizetype idatSize = 0)
 {
     QByteArray png =
         kSignature + ihdr(quint32(s.width), quint32(s.height), s.depth, s.colourType, s.interlaced ? 1 : 0);
@@ -112,9 +112,9 @@ QByteArray randomPng(const Shape &s, const QByteArray &beforeData = {}, quint32 
     const QByteArray z =
         zlibCompress(rawRows(s.width, s.height, s.depth, channelsOf(s.colourType), s.interlaced, seed));
     // Split the stream over several IDAT chunks, as encoders do for large pictures.
-    const qsizetype third = z.size() / 3 + 1;
-    for (qsizetype at = 0; at < z.size(); at += third) {
-        png += pngChunk("IDAT", z.mid(at, third));
+    const qsizetype step = idatSize > 0 ? idatSize : z.size() / 3 + 1;
+    for (qsizetype at = 0; at < z.size(); at += step) {
+        png += pngChunk("IDAT", z.mid(at, step));
     }
     return png + pngChunk("IEND", {});
 }
@@ -274,6 +274,10 @@ void PngPictureTest::everyColourTypeDepthAndInterlacing_showsAsBefore_data()
     QTest::newRow("1 x 1 interlaced") << randomPng({1, 1, 8, 2, true});
     QTest::newRow("3 x 9 interlaced") << randomPng({3, 9, 8, 6, true});
     QTest::newRow("9 x 2 interlaced palette") << randomPng({9, 2, 4, 3, true});
+    // The image stream is cut off soon after the start of the last row; these must still get through.
+    QTest::newRow("widest 16-bit RGBA of noise") << randomPng({4096, 3, 16, 6, false});
+    QTest::newRow("widest 16-bit RGBA of noise, interlaced") << randomPng({4096, 3, 16, 6, true});
+    QTest::newRow("image data in one-byte chunks") << randomPng({37, 23, 16, 6, true}, {}, 1, 1);
     QTest::newRow("grey with transparent level")
         << randomPng({37, 23, 8, 0}, pngChunk("tRNS", QByteArray::fromHex("0007")));
     // (Only 8 bits: Qt 6.4 decodes a 16-bit RGB picture with a transparent colour differently
