@@ -2,9 +2,158 @@
 
 #include "viewer/ViewerLog.h"
 
-#include <QBuffer>
 #include <QFile>
-#include <QImageReader>
+
+#include <png.h>
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstring>
+#include <memory>
+
+// libpng reports errors by longjmp. Only the functions marked below call setjmp, and neither they
+// nor anything libpng calls back holds an object with a destructor: every C++ object (the picture,
+// the row pointers, the log lines) lives in decodePagePng, which a longjmp never leaves.
+
+namespace
+{
+
+// No chunk but the image data needs more than a few hundred bytes for the pixels (a palette and
+// its transparency); a text or profile that claims more than this is refused before it is read.
+constexpr png_alloc_size_t kMaxChunkBytes = 1024 * 1024;
+// Text, profiles and unknown chunks are all dropped (see below), so none is ever kept; the cap
+// stays low should that change.
+constexpr png_uint_32 kMaxCachedChunks = 32;
+
+// After the last row libpng inflates whatever is left of the image stream, to see that it ends
+// there, and it discards the output however long that goes on: 4 MiB of download could keep it busy
+// for seconds with gigabytes of zeros. So while it reads the last row and that end, it gets the
+// row's bytes and this much more; deflate turns a byte into at most about a KiB, and no encoder
+// leaves more than a few bytes after the rows. The slack covers libpng's read-ahead of 8 KiB.
+constexpr size_t kReadSlackAfterLastRow = 16 * 1024;
+
+// Plain data only: it is reached from libpng's callbacks.
+struct PngInput {
+    const png_byte *data = nullptr;
+    size_t size = 0;
+    size_t at = 0;
+    size_t end = 0; // reading stops here; the whole file but while the last row is read
+};
+
+struct PngReport {
+    const QString *what = nullptr;
+    char error[256] = {};
+    char lastWarning[256] = {};
+};
+
+void copyMessage(char (&to)[256], png_const_charp message)
+{
+    std::strncpy(to, message ? message : "unknown error", sizeof to - 1);
+    to[sizeof to - 1] = '\0';
+}
+
+void readInput(png_structp png, png_bytep out, size_t length)
+{
+    auto *input = static_cast<PngInput *>(png_get_io_ptr(png));
+    if (length > input->end - input->at) {
+        png_error(png, input->end < input->size ? "the image data goes on past its last row"
+                                                : "the file ends inside a chunk");
+    }
+    std::memcpy(out, input->data + input->at, length);
+    input->at += length;
+}
+
+[[noreturn]] void onError(png_structp png, png_const_charp message)
+{
+    copyMessage(static_cast<PngReport *>(png_get_error_ptr(png))->error, message);
+    png_longjmp(png, 1);
+}
+
+void onWarning(png_structp png, png_const_charp message)
+{
+    auto *report = static_cast<PngReport *>(png_get_error_ptr(png));
+    copyMessage(report->lastWarning, message);
+    // Returns normally to libpng, so a log line may be built here.
+    qCDebug(lcViewer).noquote() << "page image" << *report->what << "- libpng warns:" << message;
+}
+
+struct PngHeader {
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    bool alpha = false;
+};
+
+// Calls setjmp. Reads every chunk up to the image data, which is where libpng refuses what breaks
+// the format or the limits set on it. No row buffer exists yet.
+bool readHeader(png_structp png, png_infop info, PngHeader *header)
+{
+    if (setjmp(png_jmpbuf(png))) {
+        return false;
+    }
+    png_read_info(png, info);
+    header->width = png_get_image_width(png, info);
+    header->height = png_get_image_height(png, info);
+    header->alpha =
+        (png_get_color_type(png, info) & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+    return true;
+}
+
+// Calls setjmp. Decodes every row straight into `rows` as 32-bit pixels in QRgb's byte order, then
+// reads on to IEND so that a damaged end of the image stream is refused too. The loop's counters
+// are never read after a longjmp, so they need not be volatile.
+bool readPixels(png_structp png, png_infop info, bool alpha, png_bytepp rows, PngInput *input)
+{
+    if (setjmp(png_jmpbuf(png))) {
+        return false;
+    }
+    // Palettes, grey below 8 bits and a transparent colour or level all become 8-bit RGB(A).
+    png_set_expand(png);
+    png_set_gray_to_rgb(png);
+    png_set_scale_16(png);
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    png_set_bgr(png);
+    if (!alpha) {
+        png_set_filler(png, 0xff, PNG_FILLER_AFTER);
+    }
+#else
+    if (alpha) {
+        png_set_swap_alpha(png);
+    } else {
+        png_set_filler(png, 0xff, PNG_FILLER_BEFORE);
+    }
+#endif
+    const int passes = png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    const png_uint_32 width = png_get_image_width(png, info);
+    const png_uint_32 height = png_get_image_height(png, info);
+    if (png_get_bit_depth(png, info) != 8 || png_get_channels(png, info) != 4 ||
+        png_get_rowbytes(png, info) != size_t(width) * 4) {
+        png_error(png, "the samples do not come out as 8-bit RGBA");
+    }
+    // Each pass of the interlacing fills in its pixels of the rows the earlier passes began.
+    for (int pass = 0; pass < passes; ++pass) {
+        for (png_uint_32 y = 0; y < height; ++y) {
+            if (pass == passes - 1 && y == height - 1) {
+                constexpr size_t kMaxBytesPerPixel = 8; // 16-bit RGBA
+                const size_t lastRowBytes = 1 + size_t(width) * kMaxBytesPerPixel;
+                input->end = std::min(input->size, input->at + lastRowBytes + kReadSlackAfterLastRow);
+            }
+            png_read_row(png, rows[y], nullptr);
+        }
+    }
+    input->end = input->size;
+    png_read_end(png, info);
+    return true;
+}
+
+// Owns libpng's two structures for decodePagePng, whatever way it returns.
+struct PngReadStructs {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    ~PngReadStructs() { png_destroy_read_struct(&png, &info, nullptr); }
+};
+
+} // namespace
 
 QImage LoadPNGPicture(const QString &path)
 {
@@ -23,32 +172,74 @@ QImage LoadPNGPicture(const QString &path)
 
 QImage decodePagePng(QByteArray bytes, const QString &what)
 {
-    // Our own look at the structure comes first: Qt's reader allocates what a chunk length claims
-    // and inflates whatever the image stream holds before it can tell us anything.
-    const PngCheck check = checkPagePng(bytes);
-    if (!check.accepted()) {
-        qCWarning(lcViewer).noquote() << "page image" << what << "refused:" << check.refusal;
-        return {};
-    }
-    bytes = {}; // only the checked copy is read from here on
+    PngReport report;
+    report.what = &what;
+    const auto refuse = [&](const QString &why) {
+        QString line = why;
+        if (report.lastWarning[0] != '\0') {
+            line += QStringLiteral(" (after libpng's warning: %1)").arg(QString::fromUtf8(report.lastWarning));
+        }
+        qCWarning(lcViewer).noquote() << "page image" << what << "refused:" << line;
+        return QImage();
+    };
 
-    QBuffer buffer;
-    buffer.setData(check.png);
-    buffer.open(QIODevice::ReadOnly);
-    // Forcing the format matters: left to itself the reader would happily decode a JPEG or a BMP
-    // sent under a page address.
-    QImageReader reader(&buffer, "png");
-    reader.setDecideFormatFromContent(false);
-    reader.setAutoTransform(false);
-    if (reader.size() != check.size) {
-        qCWarning(lcViewer) << "page image" << what << "is" << reader.size() << "to Qt but declares" << check.size
-                            << reader.errorString();
-        return {};
+    constexpr qsizetype kSignatureSize = 8;
+    if (bytes.size() < kSignatureSize ||
+        png_sig_cmp(reinterpret_cast<png_const_bytep>(bytes.constData()), 0, size_t(kSignatureSize)) != 0) {
+        return refuse(QStringLiteral("no PNG signature"));
     }
-    QImage image;
-    if (!reader.read(&image)) {
-        qCWarning(lcViewer) << "page image" << what << "cannot be decoded:" << reader.errorString();
-        return {};
+    // One of the two checks libpng leaves to us (the other is kReadSlackAfterLastRow): it skips the
+    // chunks it is told to drop (below) without asking whether IHDR came before them.
+    constexpr qsizetype kFirstChunkType = kSignatureSize + 4;
+    if (bytes.size() < kFirstChunkType + 4 || QByteArrayView(bytes).sliced(kFirstChunkType, 4) != "IHDR") {
+        return refuse(QStringLiteral("the first chunk is not IHDR"));
+    }
+
+    PngReadStructs structs;
+    structs.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &report, onError, onWarning);
+    if (!structs.png || !(structs.info = png_create_info_struct(structs.png))) {
+        return refuse(QStringLiteral("libpng cannot start"));
+    }
+    png_structp png = structs.png;
+
+    PngInput input;
+    input.data = reinterpret_cast<const png_byte *>(bytes.constData());
+    input.size = size_t(bytes.size());
+    input.end = input.size;
+    png_set_read_fn(png, &input, readInput);
+
+    png_set_user_limits(png, kMaxPictureSide, kMaxPictureSide);
+    png_set_chunk_malloc_max(png, kMaxChunkBytes);
+    png_set_chunk_cache_max(png, kMaxCachedChunks);
+    // What libpng would otherwise let pass with a warning - image data left over after the last row,
+    // a wrong Adler-32 sum, a second run of image data, a chunk too large - is a damaged page.
+    png_set_benign_errors(png, 0);
+    // Only IHDR, PLTE, tRNS, IDAT and IEND decide the pixels as the server drew them. Gamma and colour
+    // profiles are dropped too: the picture shows its samples as they are, as any plain decoder
+    // would give them. Text and profiles are also compressed payloads that would cost time and memory.
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+
+    PngHeader header;
+    if (!readHeader(png, structs.info, &header)) {
+        return refuse(QString::fromUtf8(report.error));
+    }
+    if (qint64(header.width) * header.height > kMaxPicturePixels) {
+        return refuse(QStringLiteral("the picture is %1 x %2 pixels, beyond the bounds of a page (%3 pixels)")
+                          .arg(header.width)
+                          .arg(header.height)
+                          .arg(kMaxPicturePixels));
+    }
+
+    QImage image(int(header.width), int(header.height), header.alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (image.isNull()) {
+        return refuse(QStringLiteral("no memory for the picture"));
+    }
+    const auto rows = std::make_unique<png_bytep[]>(header.height);
+    for (png_uint_32 y = 0; y < header.height; ++y) {
+        rows[y] = image.scanLine(int(y));
+    }
+    if (!readPixels(png, structs.info, header.alpha, rows.get(), &input)) {
+        return refuse(QString::fromUtf8(report.error));
     }
     return image;
 }

@@ -1,9 +1,7 @@
 #include "TestImages.h"
 #include "viewer/ModPNG.h"
-#include "viewer/PngCheck.h"
 
 #include <QBuffer>
-#include <QImageReader>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -96,8 +94,8 @@ struct Shape {
 };
 
 // A complete PNG of random samples, with `beforeData` (ancillary chunks, PLTE, tRNS) placed
-// between IHDR and the image data.
-QByteArray randomPng(const Shape &s, const QByteArray &beforeData = {}, quint32 seed = 1)
+// between IHDR and the image data, which is split in three chunks or in chunks of `idatSize` bytes.
+QByteArray randomPng(const Shape &s, const QByteArray &beforeData = {}, quint32 seed = 1, qsizetype idatSize = 0)
 {
     QByteArray png =
         kSignature + ihdr(quint32(s.width), quint32(s.height), s.depth, s.colourType, s.interlaced ? 1 : 0);
@@ -114,9 +112,9 @@ QByteArray randomPng(const Shape &s, const QByteArray &beforeData = {}, quint32 
     const QByteArray z =
         zlibCompress(rawRows(s.width, s.height, s.depth, channelsOf(s.colourType), s.interlaced, seed));
     // Split the stream over several IDAT chunks, as encoders do for large pictures.
-    const qsizetype third = z.size() / 3 + 1;
-    for (qsizetype at = 0; at < z.size(); at += third) {
-        png += pngChunk("IDAT", z.mid(at, third));
+    const qsizetype step = idatSize > 0 ? idatSize : z.size() / 3 + 1;
+    for (qsizetype at = 0; at < z.size(); at += step) {
+        png += pngChunk("IDAT", z.mid(at, step));
     }
     return png + pngChunk("IEND", {});
 }
@@ -169,8 +167,8 @@ private Q_SLOTS:
     void everyColourTypeDepthAndInterlacing_showsAsBefore();
     void notAPicture_givesNothing_data();
     void notAPicture_givesNothing();
-    void damagedOrHostileStructure_isRefusedBeforeDecoding_data();
-    void damagedOrHostileStructure_isRefusedBeforeDecoding();
+    void damagedOrHostileStructure_isRefused_data();
+    void damagedOrHostileStructure_isRefused();
     void pictureBounds_data();
     void pictureBounds();
     void bytesAfterIend_areIgnored();
@@ -224,34 +222,37 @@ void PngPictureTest::validPng_givesExactlyItsPixels()
 void PngPictureTest::notAPicture_givesNothing_data()
 {
     QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("why");
     QByteArray html = "<!DOCTYPE html><html><head><title>404</title></head><body>";
     while (html.size() < 6000) {
         html += "<p>La pagina richiesta non esiste.</p>";
     }
     html += "</body></html>";
-    QTest::newRow("HTML error document") << html;
+    QTest::newRow("HTML error document") << html << "no PNG signature";
 
     const QByteArray png = pngBytes(noiseImage(60, 60, 3));
-    QTest::newRow("truncated PNG") << png.left(png.size() / 2);
+    QTest::newRow("truncated PNG") << png.left(png.size() / 2) << "the file ends inside a chunk";
 
     QByteArray jpeg;
     QBuffer buffer(&jpeg);
     buffer.open(QIODevice::WriteOnly);
     noiseImage(60, 60, 5).save(&buffer, "JPEG");
-    QTest::newRow("JPEG under a .png name") << jpeg;
-    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("JPEG under a .png name") << jpeg << "no PNG signature";
+    QTest::newRow("empty") << QByteArray() << "no PNG signature";
 
     // Every row is there and the stream is well formed, but its checksum says the data is damaged.
     QByteArray stream = zlibCompress(rawRows(60, 40, 8, 3, false, 7));
     stream[stream.size() - 1] = char(stream.at(stream.size() - 1) ^ 0x55);
     QTest::newRow("image data with a wrong Adler-32 sum")
-        << kSignature + ihdr(60, 40, 8, 2) + pngChunk("IDAT", stream) + pngChunk("IEND", {});
+        << kSignature + ihdr(60, 40, 8, 2) + pngChunk("IDAT", stream) + pngChunk("IEND", {})
+        << "IDAT: incorrect data check";
 }
 
 void PngPictureTest::notAPicture_givesNothing()
 {
     QFETCH(QByteArray, bytes);
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("page image .*")));
+    QFETCH(QString, why);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("page image .* refused: ") + why));
     QVERIFY(LoadPNGPicture(write(bytes)).isNull());
 }
 
@@ -273,14 +274,19 @@ void PngPictureTest::everyColourTypeDepthAndInterlacing_showsAsBefore_data()
     QTest::newRow("1 x 1 interlaced") << randomPng({1, 1, 8, 2, true});
     QTest::newRow("3 x 9 interlaced") << randomPng({3, 9, 8, 6, true});
     QTest::newRow("9 x 2 interlaced palette") << randomPng({9, 2, 4, 3, true});
+    // The image stream is cut off soon after the start of the last row; these must still get through.
+    QTest::newRow("widest 16-bit RGBA of noise") << randomPng({4096, 3, 16, 6, false});
+    QTest::newRow("widest 16-bit RGBA of noise, interlaced") << randomPng({4096, 3, 16, 6, true});
+    QTest::newRow("image data in one-byte chunks") << randomPng({37, 23, 16, 6, true}, {}, 1, 1);
     QTest::newRow("grey with transparent level")
         << randomPng({37, 23, 8, 0}, pngChunk("tRNS", QByteArray::fromHex("0007")));
     // (Only 8 bits: Qt 6.4 decodes a 16-bit RGB picture with a transparent colour differently
-    // from one run to the next, with or without our check.)
+    // from one run to the next; tst_pngsuite holds such pictures against another decoder.)
     QTest::newRow("RGB with transparent colour")
         << randomPng({37, 23, 8, 2}, pngChunk("tRNS", QByteArray::fromHex("001000200030")));
     QTest::newRow("palette with alpha") << randomPng({37, 23, 2, 3}, pngChunk("tRNS", QByteArray::fromHex("00407f")));
-    // Text and resolution are left out on the way to Qt's reader; the colour space stays.
+    // Text, gamma and colour space are skipped: the picture shows the samples as stored, as Qt's
+    // reader gives them too.
     const QByteArray text = pngChunk("tEXt", QByteArray("Software\0teletext", 17)) +
                             pngChunk("zTXt", QByteArray("Comment\0\0", 9) + zlibCompress("pagina")) +
                             pngChunk("gAMA", bigEndian32(45455)) + pngChunk("pHYs", QByteArray(9, 1));
@@ -291,20 +297,37 @@ void PngPictureTest::everyColourTypeDepthAndInterlacing_showsAsBefore_data()
 
 void PngPictureTest::everyColourTypeDepthAndInterlacing_showsAsBefore()
 {
-    // "Before" is Qt's own decoding of the untouched file.
+    // "Before" is Qt's own reading of the file, taken to 8 bits a sample by rounding.
     QFETCH(QByteArray, png);
     const QImage expected = QImage::fromData(png, "png");
     QVERIFY(!expected.isNull());
-    const PngCheck check = checkPagePng(png);
-    QVERIFY2(check.accepted(), qPrintable(check.refusal));
-    QVERIFY(!check.png.contains("tEXt") && !check.png.contains("zTXt") && !check.png.contains("prVt"));
     const QImage shown = LoadPNGPicture(write(png));
     QCOMPARE(shown.size(), expected.size());
-    QCOMPARE(shown.format(), expected.format());
-    QVERIFY(shown == expected);
+    QCOMPARE(shown.hasAlphaChannel(), expected.hasAlphaChannel());
+    const auto to8 = [](quint16 v) { return (int(v) * 255 + 32767) / 65535; };
+    for (int y = 0; y < expected.height(); ++y) {
+        for (int x = 0; x < expected.width(); ++x) {
+            const QRgba64 e = expected.pixelColor(x, y).rgba64();
+            const QRgb s = shown.pixel(x, y);
+            // Qt blanks the colour of a pixel that a transparent level makes invisible; we keep it.
+            const bool colourShows = to8(e.alpha()) != 0;
+            if (qAlpha(s) != to8(e.alpha()) ||
+                (colourShows &&
+                 (qRed(s) != to8(e.red()) || qGreen(s) != to8(e.green()) || qBlue(s) != to8(e.blue())))) {
+                QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) is #%3 where Qt reads #%4%5%6%7")
+                                     .arg(x)
+                                     .arg(y)
+                                     .arg(s, 8, 16, QLatin1Char('0'))
+                                     .arg(to8(e.alpha()), 2, 16, QLatin1Char('0'))
+                                     .arg(to8(e.red()), 2, 16, QLatin1Char('0'))
+                                     .arg(to8(e.green()), 2, 16, QLatin1Char('0'))
+                                     .arg(to8(e.blue()), 2, 16, QLatin1Char('0'))));
+            }
+        }
+    }
 }
 
-void PngPictureTest::damagedOrHostileStructure_isRefusedBeforeDecoding_data()
+void PngPictureTest::damagedOrHostileStructure_isRefused_data()
 {
     QTest::addColumn<QByteArray>("png");
     QTest::addColumn<QString>("why");
@@ -316,51 +339,63 @@ void PngPictureTest::damagedOrHostileStructure_isRefusedBeforeDecoding_data()
 
     // A few KiB whose text chunk claims 2 GiB: decoders allocate what a length claims.
     QTest::newRow("chunk longer than the file")
-        << head + bigEndian32(0x7fff0000) + "zTXt" + QByteArray(6000, 'z') << "claims 2147418112 bytes";
+        << head + bigEndian32(0x7fff0000) + "zTXt" + QByteArray(6000, 'z') << "zTXt: chunk data is too large";
     QTest::newRow("chunk longer than PNG allows")
-        << head + bigEndian32(0xffffffff) + "IDAT" + QByteArray(6000, 0) << "claims 4294967295 bytes";
-    QTest::newRow("cut inside the image data") << valid.left(valid.size() / 2) << "claims";
-    QTest::newRow("cut inside a chunk header") << valid.left(valid.size() - 5) << "inside a chunk header";
-    QTest::newRow("no IEND") << valid.left(valid.size() - 12) << "without an IEND";
+        << head + bigEndian32(0xffffffff) + "IDAT" + QByteArray(6000, 0) << "PNG unsigned integer out of range";
+    QTest::newRow("cut inside the image data") << valid.left(valid.size() / 2) << "the file ends inside a chunk";
+    QTest::newRow("cut inside a chunk header") << valid.left(valid.size() - 5) << "the file ends inside a chunk";
+    QTest::newRow("no IEND") << valid.left(valid.size() - 12) << "the file ends inside a chunk";
     QTest::newRow("no signature") << valid.mid(8) << "no PNG signature";
-    QTest::newRow("IHDR not first") << kSignature + pngChunk("tEXt", "a") + valid.mid(8) << "not a 13-byte IHDR";
-    QTest::newRow("short IHDR") << kSignature + pngChunk("IHDR", QByteArray(12, 1)) + end << "not a 13-byte IHDR";
-    QTest::newRow("second IHDR") << head + ihdr(1, 1, 8, 2) + valid.mid(33) << "second IHDR";
-    QTest::newRow("palette at 16 bits") << kSignature + ihdr(10, 10, 16, 3) + end << "colour type 3 with bit depth 16";
-    QTest::newRow("colour type 5") << kSignature + ihdr(10, 10, 8, 5) + end << "colour type 5";
-    QTest::newRow("interlace method 2") << kSignature + ihdr(10, 10, 8, 2, 2) + end << "interlace";
-    QTest::newRow("zero width") << kSignature + ihdr(0, 10, 8, 2) + end << "beyond the bounds";
-    QTest::newRow("unknown critical chunk") << head + pngChunk("QUUX", "x") + valid.mid(33) << "critical chunk QUUX";
-    QTest::newRow("bad chunk type") << head + pngChunk("ID@T", "x") + valid.mid(33) << "no valid type";
-    QTest::newRow("no image data") << head + end << "no image data";
+    QTest::newRow("IHDR not first") << kSignature + pngChunk("tEXt", "a") + valid.mid(8) << "first chunk is not IHDR";
+    QTest::newRow("short IHDR") << kSignature + pngChunk("IHDR", QByteArray(12, 1)) + end << "IHDR: invalid";
+    QTest::newRow("second IHDR") << head + ihdr(1, 1, 8, 2) + valid.mid(33) << "IHDR: out of place";
+    QTest::newRow("palette at 16 bits") << kSignature + ihdr(10, 10, 16, 3) + end
+                                        << "Invalid color type/bit depth combination";
+    QTest::newRow("colour type 5") << kSignature + ihdr(10, 10, 8, 5) + end << "Invalid color type";
+    QTest::newRow("interlace method 2") << kSignature + ihdr(10, 10, 8, 2, 2) + end << "Unknown interlace method";
+    QTest::newRow("zero width") << kSignature + ihdr(0, 10, 8, 2) + end << "Image width is zero";
+    QTest::newRow("unknown critical chunk")
+        << head + pngChunk("QUUX", "x") + valid.mid(33) << "QUUX: unhandled critical chunk";
+    QTest::newRow("bad chunk type") << head + pngChunk("ID@T", "x") + valid.mid(33) << "invalid chunk type";
+    QByteArray badCrc = valid;
+    const qsizetype idat = valid.indexOf("IDAT");
+    const qsizetype idatCrc = idat + 4 + qFromBigEndian<quint32>(valid.constData() + idat - 4);
+    badCrc[idatCrc] = char(badCrc.at(idatCrc) ^ 1);
+    QTest::newRow("image data with a wrong CRC") << badCrc << "IDAT: CRC error";
+    QTest::newRow("no image data") << head + end << "IEND: out of place";
+    const QByteArray stream = zlibCompress(rows);
     QTest::newRow("image data in two runs")
-        << head + pngChunk("IDAT", zlibCompress(rows).left(100)) + pngChunk("tEXt", "a") +
-               pngChunk("IDAT", zlibCompress(rows).mid(100)) + end
-        << "not in one run";
-    QTest::newRow("not zlib") << head + pngChunk("IDAT", QByteArray(100, 'x')) + end << "not a valid zlib stream";
+        << head + pngChunk("IDAT", stream.left(100)) + pngChunk("tEXt", "a") + pngChunk("IDAT", stream.mid(100)) + end
+        << "Not enough image data";
+    QTest::newRow("more image data after the picture")
+        << head + pngChunk("IDAT", stream) + pngChunk("tEXt", "a") + pngChunk("IDAT", zlibCompress("x")) + end
+        << "Too many IDATs found";
+    QTest::newRow("not zlib") << head + pngChunk("IDAT", QByteArray(100, 'x')) + end << "IDAT: incorrect header check";
     QTest::newRow("one byte short") << head + pngChunk("IDAT", zlibCompress(rows.chopped(1))) + end
-                                    << "holds 432399 bytes where its rows need 432400";
+                                    << "Not enough image data";
     QTest::newRow("one byte too many") << head + pngChunk("IDAT", zlibCompress(rows + 'x')) + end
-                                       << "more than the 432400 bytes";
-    QTest::newRow("stream never ends") << head + pngChunk("IDAT", zlibCompress(rows).chopped(8)) + end << "ends early";
-    // 2 MiB that inflate to 2 GiB: the inflating must stop at the rows' 432,400 bytes.
+                                       << "IDAT: Too much image data";
+    QTest::newRow("stream never ends") << head + pngChunk("IDAT", stream.chopped(8)) + end << "Not enough image data";
+    // 2 MiB that inflate to 2 GiB: the inflating must stop at the rows' 432,400 bytes. In one chunk
+    // it is refused for its length already; split as encoders split, it has to be inflated.
+    const QByteArray bomb = zeroBomb(2048);
     QTest::newRow("image stream that inflates to gigabytes")
-        << head + pngChunk("IDAT", zeroBomb(2048)) + end << "more than the 432400 bytes";
+        << head + pngChunk("IDAT", bomb) + end << "IDAT: chunk data is too large";
+    QByteArray splitBomb = head;
+    for (qsizetype at = 0; at < bomb.size(); at += 8192) {
+        splitBomb += pngChunk("IDAT", bomb.mid(at, 8192));
+    }
+    QTest::newRow("image stream that inflates to gigabytes, in small chunks")
+        << splitBomb + end << "the image data goes on past its last row";
 }
 
-void PngPictureTest::damagedOrHostileStructure_isRefusedBeforeDecoding()
+void PngPictureTest::damagedOrHostileStructure_isRefused()
 {
     QFETCH(QByteArray, png);
     QFETCH(QString, why);
-    // The refusal must come from our check: Qt's reader would allocate first and fail later.
-    QImageReader::setAllocationLimit(0);
-    const PngCheck check = checkPagePng(png);
-    QVERIFY(!check.accepted());
-    QVERIFY2(check.refusal.contains(why), qPrintable(check.refusal));
-    QVERIFY(check.png.isEmpty());
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("page image .* refused: ")));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("page image .* refused: .*") +
+                                                          QRegularExpression::escape(why)));
     QVERIFY(LoadPNGPicture(write(png)).isNull());
-    QImageReader::setAllocationLimit(128);
 }
 
 void PngPictureTest::pictureBounds_data()
@@ -369,21 +404,22 @@ void PngPictureTest::pictureBounds_data()
     QTest::addColumn<int>("height");
     QTest::addColumn<int>("depth");
     QTest::addColumn<int>("colourType");
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("a real page") << 360 << 400 << 8 << 3 << true;
-    QTest::newRow("widest") << 4096 << 1 << 8 << 2 << true;
-    QTest::newRow("one too wide") << 4097 << 1 << 8 << 2 << false;
-    QTest::newRow("tallest") << 1 << 4096 << 8 << 2 << true;
-    QTest::newRow("one too tall") << 1 << 4097 << 8 << 2 << false;
-    QTest::newRow("most pixels, RGBA") << 2048 << 2048 << 8 << 6 << true;
-    QTest::newRow("a row too many") << 2048 << 2049 << 8 << 2 << false;
-    // Qt builds 16-bit pictures at 8 bytes a pixel: they get half the pixels.
-    QTest::newRow("most pixels, 16-bit RGBA") << 2048 << 1024 << 16 << 6 << true;
-    QTest::newRow("16-bit, a row too many") << 2048 << 1025 << 16 << 0 << false;
-    // Passed the old 16-Mpixel bound and cost over 200 MiB to decode.
-    QTest::newRow("16-bit RGBA of 8 Mpixels") << 2896 << 2896 << 16 << 6 << false;
-    QTest::newRow("30000 x 30000") << 30000 << 30000 << 8 << 2 << false;
-    QTest::newRow("100000 x 10") << 100000 << 10 << 8 << 2 << false;
+    QTest::addColumn<QString>("refusal"); // empty when the picture is accepted
+    const QString side = QStringLiteral("exceeds user limit");
+    const QString pixels = QStringLiteral("beyond the bounds of a page");
+    QTest::newRow("a real page") << 360 << 400 << 8 << 3 << QString();
+    QTest::newRow("widest") << 4096 << 1 << 8 << 2 << QString();
+    QTest::newRow("one too wide") << 4097 << 1 << 8 << 2 << side;
+    QTest::newRow("tallest") << 1 << 4096 << 8 << 2 << QString();
+    QTest::newRow("one too tall") << 1 << 4097 << 8 << 2 << side;
+    QTest::newRow("most pixels, RGBA") << 2048 << 2048 << 8 << 6 << QString();
+    QTest::newRow("a row too many") << 2048 << 2049 << 8 << 2 << pixels;
+    // 16-bit samples come out at 8 bits, so they cost no more than any other picture.
+    QTest::newRow("most pixels, 16-bit RGBA") << 2048 << 2048 << 16 << 6 << QString();
+    QTest::newRow("16-bit, a row too many") << 2048 << 2049 << 16 << 0 << pixels;
+    QTest::newRow("16-bit RGBA of 8 Mpixels") << 2896 << 2896 << 16 << 6 << pixels;
+    QTest::newRow("30000 x 30000") << 30000 << 30000 << 8 << 2 << side;
+    QTest::newRow("100000 x 10") << 100000 << 10 << 8 << 2 << side;
 }
 
 void PngPictureTest::pictureBounds()
@@ -392,7 +428,8 @@ void PngPictureTest::pictureBounds()
     QFETCH(int, height);
     QFETCH(int, depth);
     QFETCH(int, colourType);
-    QFETCH(bool, accepted);
+    QFETCH(QString, refusal);
+    const bool accepted = refusal.isEmpty();
     QByteArray png;
     if (accepted) {
         // Rows of zeros: complete image data that stays small however large the picture.
@@ -405,7 +442,7 @@ void PngPictureTest::pictureBounds()
               pngChunk("IDAT", zlibCompress(QByteArray(rowBytes * height, 0))) + pngChunk("IEND", {});
     } else {
         png = hugePngHead(quint32(width), quint32(height), depth, colourType);
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("beyond the bounds of a page")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("page image .* refused: .*") + refusal));
     }
     const QImage image = LoadPNGPicture(write(png));
     QCOMPARE(!image.isNull(), accepted);
