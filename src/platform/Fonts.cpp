@@ -138,40 +138,81 @@ QByteArray strikeAsBdf(FT_Face face, int strike, int em, bool bold)
     return font + "ENDPROPERTIES\nCHARS " + number(count) + '\n' + glyphs + "ENDFONT\n";
 }
 
-void installStrikes(const QString &path)
+// fonts-wine's MS Sans Serif, opened on first need. Each strike goes to Qt only when a window asks
+// for its size and weight: turning all six into faces costs more than the rest of the start-up.
+class Strikes
 {
-    if (!QFile::exists(path)) {
-        qCWarning(lcPlatform) << "the bitmap font" << path << "is missing (fonts-wine): the windows use a stand-in";
-        return;
-    }
-    FT_Library library = nullptr;
-    if (FT_Init_FreeType(&library) != 0) {
-        qCWarning(lcPlatform) << "FreeType does not start; cannot read" << path;
-        return;
-    }
-    FT_Face face = nullptr;
-    if (FT_New_Face(library, QFile::encodeName(path).constData(), 0, &face) != 0) {
-        qCWarning(lcPlatform) << "cannot read the font" << path;
-        FT_Done_FreeType(library);
-        return;
-    }
-    for (int strike = 0; strike < face->num_fixed_sizes; ++strike) {
-        const int em = emOfStrike(face->available_sizes[strike].height);
-        if (em == 0) {
-            qCDebug(lcPlatform) << "leaving out the" << face->available_sizes[strike].height << "pixel strike of"
-                                << path;
-            continue;
+public:
+    ~Strikes()
+    {
+        if (m_face) {
+            FT_Done_Face(m_face);
         }
-        for (const bool bold : {false, true}) {
-            const QByteArray bdf = strikeAsBdf(face, strike, em, bold);
+        if (m_library) {
+            FT_Done_FreeType(m_library);
+        }
+    }
+
+    // Makes the strike whose em is `pixels` known to Qt, if there is one.
+    void install(int pixels, bool bold)
+    {
+        if (!open()) {
+            return;
+        }
+        const int key = pixels * 2 + (bold ? 1 : 0);
+        if (m_installed.contains(key)) {
+            return;
+        }
+        m_installed.append(key);
+        for (int strike = 0; strike < m_face->num_fixed_sizes; ++strike) {
+            if (emOfStrike(m_face->available_sizes[strike].height) != pixels) {
+                continue;
+            }
+            const QByteArray bdf = strikeAsBdf(m_face, strike, pixels, bold);
             if (bdf.isEmpty() || QFontDatabase::addApplicationFontFromData(bdf) < 0) {
-                qCWarning(lcPlatform) << "cannot install the" << em << "pixel" << (bold ? "bold" : "regular")
-                                      << "strike of" << path;
+                qCWarning(lcPlatform) << "cannot install the" << pixels << "pixel" << (bold ? "bold" : "regular")
+                                      << "strike of" << path();
             }
         }
     }
-    FT_Done_Face(face);
-    FT_Done_FreeType(library);
+
+private:
+    static QString path() { return QLatin1String(kWineFonts) + QStringLiteral("ms_sans_serif.ttf"); }
+
+    bool open()
+    {
+        if (m_tried) {
+            return m_face != nullptr;
+        }
+        m_tried = true;
+        const QString file = path();
+        if (!QFile::exists(file)) {
+            qCWarning(lcPlatform) << "the bitmap font" << file << "is missing (fonts-wine): the windows use a stand-in";
+            return false;
+        }
+        if (FT_Init_FreeType(&m_library) != 0) {
+            qCWarning(lcPlatform) << "FreeType does not start; cannot read" << file;
+            m_library = nullptr;
+            return false;
+        }
+        if (FT_New_Face(m_library, QFile::encodeName(file).constData(), 0, &m_face) != 0) {
+            qCWarning(lcPlatform) << "cannot read the font" << file;
+            m_face = nullptr;
+            return false;
+        }
+        return true;
+    }
+
+    bool m_tried = false;
+    FT_Library m_library = nullptr;
+    FT_Face m_face = nullptr;
+    QList<int> m_installed;
+};
+
+Strikes &strikes()
+{
+    static Strikes instance;
+    return instance;
 }
 
 void installFaces()
@@ -182,7 +223,6 @@ void installFaces()
     }
     installed = true;
     const QString dir = QString::fromLatin1(kWineFonts);
-    installStrikes(dir + QStringLiteral("ms_sans_serif.ttf"));
     for (const char *name : {"tahoma.ttf", "tahomabd.ttf"}) {
         const QString path = dir + QLatin1String(name);
         if (!QFile::exists(path)) {
@@ -294,7 +334,11 @@ QFont designFont(const QString &family, qreal points, bool bold)
         return sizedFont(*it, pixels, bold);
     }
     QString face;
-    for (const QString &candidate : kinOf(family)) {
+    const QStringList kin = kinOf(family);
+    if (kin.contains(QStringLiteral("MS Sans Serif"))) {
+        strikes().install(pixels, bold);
+    }
+    for (const QString &candidate : kin) {
         if (drawsAsAsked(sizedFont(candidate, pixels, bold), candidate, pixels, bold)) {
             face = candidate;
             if (candidate.compare(family, Qt::CaseInsensitive) != 0) {
