@@ -3,6 +3,7 @@
 #include "viewer/ViewerLog.h"
 
 #include <QFile>
+#include <QList>
 
 #include <png.h>
 
@@ -81,6 +82,10 @@ struct PngHeader {
     png_uint_32 width = 0;
     png_uint_32 height = 0;
     bool alpha = false;
+    // A palette picture (every real page is one) is decoded as its indices and coloured through
+    // its table afterwards: far cheaper than having libpng expand each pixel to four bytes.
+    bool indexed = false;
+    QList<QRgb> colours;
 };
 
 // Calls setjmp. Reads every chunk up to the image data, which is where libpng refuses what breaks
@@ -95,19 +100,41 @@ bool readHeader(png_structp png, png_infop info, PngHeader *header)
     header->height = png_get_image_height(png, info);
     header->alpha =
         (png_get_color_type(png, info) & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+    header->indexed = png_get_color_type(png, info) == PNG_COLOR_TYPE_PALETTE;
+    if (header->indexed) {
+        png_colorp palette = nullptr;
+        int entries = 0;
+        png_get_PLTE(png, info, &palette, &entries);
+        png_bytep alphas = nullptr;
+        int transparent = 0;
+        if (png_get_valid(png, info, PNG_INFO_tRNS) != 0) {
+            png_get_tRNS(png, info, &alphas, &transparent, nullptr);
+        }
+        // An index past the palette is refused by libpng as the rows are read; until then it is black.
+        header->colours.fill(qRgb(0, 0, 0), 256);
+        for (int i = 0; i < entries && i < 256; ++i) {
+            const int a = i < transparent ? alphas[i] : 255;
+            header->colours[i] = qRgba(palette[i].red, palette[i].green, palette[i].blue, a);
+        }
+    }
     return true;
 }
 
 // Calls setjmp. Decodes every row straight into `rows` as 32-bit pixels in QRgb's byte order, then
 // reads on to IEND so that a damaged end of the image stream is refused too. The loop's counters
 // are never read after a longjmp, so they need not be volatile.
-bool readPixels(png_structp png, png_infop info, bool alpha, png_bytepp rows, PngInput *input)
+bool readPixels(png_structp png, png_infop info, bool alpha, bool indexed, png_bytepp rows, PngInput *input)
 {
     if (setjmp(png_jmpbuf(png))) {
         return false;
     }
-    // Palettes, grey below 8 bits and a transparent colour or level all become 8-bit RGB(A).
-    png_set_expand(png);
+    const int bytesPerPixel = indexed ? 1 : 4;
+    if (indexed) {
+        // One byte an index, whatever the bit depth.
+        png_set_packing(png);
+    } else {
+        // Grey below 8 bits and a transparent colour or level all become 8-bit RGB(A).
+        png_set_expand(png);
     png_set_gray_to_rgb(png);
     png_set_scale_16(png);
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
@@ -122,13 +149,14 @@ bool readPixels(png_structp png, png_infop info, bool alpha, png_bytepp rows, Pn
         png_set_filler(png, 0xff, PNG_FILLER_BEFORE);
     }
 #endif
+    }
     const int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
     const png_uint_32 width = png_get_image_width(png, info);
     const png_uint_32 height = png_get_image_height(png, info);
-    if (png_get_bit_depth(png, info) != 8 || png_get_channels(png, info) != 4 ||
-        png_get_rowbytes(png, info) != size_t(width) * 4) {
-        png_error(png, "the samples do not come out as 8-bit RGBA");
+    if (png_get_bit_depth(png, info) != 8 || png_get_channels(png, info) != bytesPerPixel ||
+        png_get_rowbytes(png, info) != size_t(width) * size_t(bytesPerPixel)) {
+        png_error(png, "the samples do not come out as 8-bit indices or RGBA");
     }
     // Each pass of the interlacing fills in its pixels of the rows the earlier passes began.
     for (int pass = 0; pass < passes; ++pass) {
@@ -230,7 +258,8 @@ QImage decodePagePng(QByteArray bytes, const QString &what)
                           .arg(kMaxPicturePixels));
     }
 
-    QImage image(int(header.width), int(header.height), header.alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    const QImage::Format format = header.alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+    QImage image(int(header.width), int(header.height), header.indexed ? QImage::Format_Indexed8 : format);
     if (image.isNull()) {
         return refuse(QStringLiteral("no memory for the picture"));
     }
@@ -238,8 +267,12 @@ QImage decodePagePng(QByteArray bytes, const QString &what)
     for (png_uint_32 y = 0; y < header.height; ++y) {
         rows[y] = image.scanLine(int(y));
     }
-    if (!readPixels(png, structs.info, header.alpha, rows.get(), &input)) {
+    if (!readPixels(png, structs.info, header.alpha, header.indexed, rows.get(), &input)) {
         return refuse(QString::fromUtf8(report.error));
+    }
+    if (header.indexed) {
+        image.setColorTable(header.colours);
+        image.convertTo(format);
     }
     return image;
 }
