@@ -270,17 +270,18 @@ void PageLoaderTest::loadNestedInTheSearch_isAnnouncedOnItsOwn()
 
 void PageLoaderTest::close_cancelsTheDownloadAndRefusesLaterLoads()
 {
-    std::atomic<bool> release{false};
-    m_server->handle(national(100), [&release](const httplib::Request &, httplib::Response &response) {
+    // Shared with the server's thread, which may still be waiting in the handler when the test ends.
+    const auto release = std::make_shared<std::atomic<bool>>(false);
+    m_server->handle(national(100), [release](const httplib::Request &, httplib::Response &response) {
         const auto deadline = std::chrono::steady_clock::now() + 20s;
-        while (!release && std::chrono::steady_clock::now() < deadline) {
+        while (!*release && std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(5ms);
         }
         response.status = 404;
     });
     QTimer::singleShot(100, &loader(), [this] { m_loader->close(); });
     loader().load();
-    release = true;
+    *release = true;
     QVERIFY(m_loader->isClosing());
     QCOMPARE(m_nothing->size(), 1);
     QCOMPARE(m_nothing->first().at(0).value<PageLoader::Outcome>(), PageLoader::Outcome::Cancelled);
@@ -300,7 +301,10 @@ void PageLoaderTest::slowFirstLoad_putsTheWindowOnScreen()
     });
     loader().setStartingUp(true);
     QString noticeWhileWaiting;
-    QTimer::singleShot(600, m_loader.get(), [this, &noticeWhileWaiting] { noticeWhileWaiting = m_host->notice; });
+    QTimer look; // goes with this function, whatever the load's length
+    look.setSingleShot(true);
+    connect(&look, &QTimer::timeout, this, [this, &noticeWhileWaiting] { noticeWhileWaiting = m_host->notice; });
+    look.start(600);
     m_loader->load();
     m_loader->setStartingUp(false);
     QCOMPARE(m_host->showsWhileWaiting, 1);
