@@ -42,12 +42,12 @@ xs_cleanup() {
 }
 
 # Starts Xvfb on a free display (the server picks it and tells us through -displayfd) and exports
-# DISPLAY. Sets XS_DIR to a private scratch folder.
+# DISPLAY. Sets XS_DIR to a private scratch folder. XS_SCREEN (WIDTHxHEIGHTxDEPTH) sizes the screen.
 xs_start_x() {
     XS_DIR=$(mktemp -d "${TMPDIR:-/tmp}/pagiscopo-x.XXXXXX")
     local fifo="$XS_DIR/displayfd"
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fifo" 2>"$XS_DIR/xvfb.log" &
+    Xvfb -displayfd 3 -screen 0 "${XS_SCREEN:-1024x768x24}" -nolisten tcp -noreset 3>"$fifo" 2>"$XS_DIR/xvfb.log" &
     xs_track $!
     local number
     if ! read -r -t 20 number <"$fifo"; then
