@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -391,8 +392,15 @@ void ReaderRulesTest::pageFileName()
 void ReaderRulesTest::pictureFolder_isPicturesElseHome()
 {
     QTemporaryDir home;
-    const QByteArray oldHome = qgetenv("HOME");
-    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    const auto restore = qScopeGuard([oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME"),
+                                      hadConfig = qEnvironmentVariableIsSet("XDG_CONFIG_HOME")] {
+        qputenv("HOME", oldHome);
+        if (hadConfig) {
+            qputenv("XDG_CONFIG_HOME", oldConfig);
+        } else {
+            qunsetenv("XDG_CONFIG_HOME");
+        }
+    });
     qputenv("HOME", QFile::encodeName(home.path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral(".config"))));
     QVERIFY(QDir().mkpath(home.filePath(QStringLiteral(".config"))));
@@ -405,9 +413,6 @@ void ReaderRulesTest::pictureFolder_isPicturesElseHome()
     QCOMPARE(pictureFolder(), home.path());
     QVERIFY(QDir().mkpath(home.filePath(QStringLiteral("Immagini"))));
     QCOMPARE(pictureFolder(), home.filePath(QStringLiteral("Immagini")));
-
-    qputenv("HOME", oldHome);
-    qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
 void ReaderRulesTest::writeWholeFile_replacesAnExistingFile()
