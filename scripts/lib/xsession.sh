@@ -20,6 +20,15 @@ xs_poll() {
 }
 
 xs_track() { XS_PIDS+=("$1"); }
+# xs_untrack PID: forgets a process that has ended, so that the cleanup never signals whichever
+# process took its id since.
+xs_untrack() {
+    local kept=() pid
+    for pid in "${XS_PIDS[@]}"; do
+        [ "$pid" = "$1" ] || kept+=("$pid")
+    done
+    XS_PIDS=("${kept[@]}")
+}
 
 xs_cleanup() {
     local pid

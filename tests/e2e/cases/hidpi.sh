@@ -14,6 +14,7 @@ xs_poll 20 size_is 1038x938 || fail "at scale 2 the client area is $(client_size
 xs_poll 20 picture_matches "$XS_DIR/page100x2.png" || fail "at scale 2 the page is not in 2 x 2 blocks"
 kill "$PAGISCOPO_PID"
 xs_poll 20 sh -c "! kill -0 $PAGISCOPO_PID 2>/dev/null" || fail "the program did not end"
+xs_untrack "$PAGISCOPO_PID"
 
 # The desktop's own font resolution, as a desktop sets it for a 150 % screen.
 xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "Xft.dpi:	144" || fail "cannot set Xft.dpi"

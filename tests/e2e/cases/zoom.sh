@@ -19,6 +19,7 @@ grep -q 'zoom=2' "$XS_DIR/config/pagiscopo/pagiscopo.conf" || fail "the zoom was
 # Closed (SIGTERM closes it as its close box does); the next start opens at x2.
 kill "$PAGISCOPO_PID"
 xs_poll 20 sh -c "! kill -0 $PAGISCOPO_PID 2>/dev/null" || fail "the program did not end"
+xs_untrack "$PAGISCOPO_PID"
 start_pagiscopo
 xs_poll 20 size_is 879x869 || fail "after a restart the client area is $(client_size "$WINDOW")"
 xs_poll 20 picture_matches "$XS_DIR/page100x2.png" || fail "after a restart the picture is not at x2"
