@@ -54,6 +54,8 @@ public:
     void removeTrayIcon() override {}
     void minimise(QWidget *) override {}
     void openUrl(const QUrl &) override {}
+    QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
+    void copyImage(const QImage &) override {}
 
 private:
     QTemporaryDir m_dir;

@@ -33,6 +33,9 @@ int main(int argc, char *argv[])
     }
 
     chooseWindowSystem();
+    // A screen scaled by 1.25 or 1.5 would give the page's pixels and the buttons' drawn lines
+    // uneven widths; a whole scale keeps every one of them a block of whole screen pixels.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pagiscopo"));
     QApplication::setApplicationVersion(QStringLiteral(PAGISCOPO_VERSION));

@@ -20,19 +20,36 @@ xs_poll() {
 }
 
 xs_track() { XS_PIDS+=("$1"); }
+# xs_untrack PID: forgets a process that has ended, so that the cleanup never signals whichever
+# process took its id since.
+xs_untrack() {
+    local kept=() pid
+    for pid in "${XS_PIDS[@]}"; do
+        [ "$pid" = "$1" ] || kept+=("$pid")
+    done
+    XS_PIDS=("${kept[@]}")
+}
+
+# xs_ours PID: whether that id still belongs to a child of this shell. An id tracked here may have
+# ended long ago and been taken since by a process of another case running at the same time.
+xs_ours() { [ "$(ps -o ppid= -p "$1" 2>/dev/null | tr -d ' ')" = "$$" ]; }
 
 xs_cleanup() {
-    local pid
-    for ((i = ${#XS_PIDS[@]} - 1; i >= 0; i--)); do
-        pid=${XS_PIDS[i]}
-        kill "$pid" 2>/dev/null || true
-    done
+    local pid ours=()
     for pid in "${XS_PIDS[@]}"; do
+        if xs_ours "$pid"; then
+            ours+=("$pid")
+        fi
+    done
+    for ((i = ${#ours[@]} - 1; i >= 0; i--)); do
+        kill "${ours[i]}" 2>/dev/null || true
+    done
+    for pid in "${ours[@]}"; do
         for _ in $(seq 1 40); do
-            kill -0 "$pid" 2>/dev/null || break
+            xs_ours "$pid" && kill -0 "$pid" 2>/dev/null || break
             sleep 0.05
         done
-        kill -9 "$pid" 2>/dev/null || true
+        xs_ours "$pid" && kill -9 "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
     XS_PIDS=()
@@ -42,12 +59,12 @@ xs_cleanup() {
 }
 
 # Starts Xvfb on a free display (the server picks it and tells us through -displayfd) and exports
-# DISPLAY. Sets XS_DIR to a private scratch folder.
+# DISPLAY. Sets XS_DIR to a private scratch folder. XS_SCREEN (WIDTHxHEIGHTxDEPTH) sizes the screen.
 xs_start_x() {
     XS_DIR=$(mktemp -d "${TMPDIR:-/tmp}/pagiscopo-x.XXXXXX")
     local fifo="$XS_DIR/displayfd"
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fifo" 2>"$XS_DIR/xvfb.log" &
+    Xvfb -displayfd 3 -screen 0 "${XS_SCREEN:-1024x768x24}" -nolisten tcp -noreset 3>"$fifo" 2>"$XS_DIR/xvfb.log" &
     xs_track $!
     local number
     if ! read -r -t 20 number <"$fifo"; then

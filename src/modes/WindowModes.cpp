@@ -5,6 +5,7 @@
 #include "customButton/customButton.h"
 #include "modes/ModesLog.h"
 #include "platform/Platform.h"
+#include "reader/Reader.h"
 #include "windows/Controls.h"
 #include "windows/Icons.h"
 #include "windows/Layout.h"
@@ -105,12 +106,13 @@ void formpagiscopo::soloimma_Click()
     const QString caption = soloimma->Caption();
     if (caption == kFullWindowCaption) {
         soloimma->setCaption(kImageOnlyCaption);
-        setFixedSize(twipsToPixels(kImageOnlyWidthTwips), twipsToPixels(kImageOnlyHeightTwips));
+        setFixedSize(
+            reader().clientSize(QSize(twipsToPixels(kImageOnlyWidthTwips), twipsToPixels(kImageOnlyHeightTwips))));
         Frame3->hide();
         Frame1->hide();
     } else if (caption == kImageOnlyCaption) {
         soloimma->setCaption(kFullWindowCaption);
-        setFixedSize(twipsToPixels(kFullWidthTwips), twipsToPixels(kFullHeightTwips));
+        setFixedSize(reader().clientSize(QSize(twipsToPixels(kFullWidthTwips), twipsToPixels(kFullHeightTwips))));
         Frame3->show();
         Frame1->show();
     }

@@ -5,6 +5,7 @@
 #include <functional>
 
 class QIcon;
+class QImage;
 class QUrl;
 class QWidget;
 
@@ -52,6 +53,14 @@ public:
 
     // Opens a web page in the user's browser.
     virtual void openUrl(const QUrl &url) = 0;
+
+    // A modal dialog that asks where to save a file, opening at `proposedPath` (its folder, with
+    // its name filled in). The dialog itself asks before it lets an existing file be chosen.
+    // Returns the path chosen, or an empty string when the user cancels.
+    virtual QString saveFileName(QWidget *parent, const QString &title, const QString &proposedPath,
+                                 const QString &filter) = 0;
+    // Puts a picture on the clipboard, where other programs find it as an image (image/png).
+    virtual void copyImage(const QImage &image) = 0;
 };
 
 // Mouse messages a notification-area icon reports, by their classic numbers.

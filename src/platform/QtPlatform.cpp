@@ -5,8 +5,11 @@
 #include "platform/PrivateFolder.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -223,4 +226,26 @@ void QtPlatform::openUrl(const QUrl &url)
     if (!QDesktopServices::openUrl(url)) {
         qCWarning(lcPlatform) << "the desktop could not open" << url.toString();
     }
+}
+
+QString QtPlatform::saveFileName(QWidget *parent, const QString &title, const QString &proposedPath,
+                                 const QString &filter)
+{
+    const QFileInfo proposed(proposedPath);
+    QFileDialog dialog(parent, title, proposed.absolutePath(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // A name typed without its extension still makes a .png (and is asked about if it exists).
+    dialog.setDefaultSuffix(proposed.suffix());
+    dialog.selectFile(proposed.fileName());
+    if (dialog.exec() != QDialog::Accepted) {
+        return {};
+    }
+    return dialog.selectedFiles().value(0);
+}
+
+void QtPlatform::copyImage(const QImage &image)
+{
+    // Qt offers the picture in every format it can write, PNG first, to whoever asks for it.
+    QGuiApplication::clipboard()->setImage(image);
 }

@@ -26,6 +26,9 @@ public:
     void removeTrayIcon() override;
     void minimise(QWidget *window) override;
     void openUrl(const QUrl &url) override;
+    QString saveFileName(QWidget *parent, const QString &title, const QString &proposedPath,
+                         const QString &filter) override;
+    void copyImage(const QImage &image) override;
 
     // Loads Qt's own Italian texts (Sì/No on the question) and the Windows-metric fonts the
     // layouts were drawn for. Needs the application object.

@@ -2,6 +2,7 @@
 // reads from and shows in the window.
 
 #include "platform/Platform.h"
+#include "reader/Reader.h"
 #include "windows/PictureBox.h"
 #include "windows/WindowsLog.h"
 #include "windows/formpagiscopo.h"
@@ -45,6 +46,7 @@ void formpagiscopo::Form_Unload(qint16 &Cancel)
 void formpagiscopo::LoadPage()
 {
     if (!m_destroying) {
+        const Reader::Load load = m_reader->userLoad();
         m_loader->load(PageLoader::Origin::User);
     }
 }
@@ -52,6 +54,7 @@ void formpagiscopo::LoadPage()
 void formpagiscopo::LoadPageUnattended()
 {
     if (!m_destroying) {
+        const Reader::Load load = m_reader->unattendedLoad();
         m_loader->load(PageLoader::Origin::Timer);
     }
 }

@@ -3,6 +3,8 @@
 #include <QLabel>
 #include <QPainter>
 
+#include <cmath>
+
 PictureBox::PictureBox(QWidget *parent) : QFrame(parent)
 {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -63,6 +65,21 @@ void PictureBox::clearPicture()
     update();
 }
 
+void PictureBox::setZoom(int zoom)
+{
+    if (zoom < 1 || zoom == m_zoom) {
+        return;
+    }
+    m_zoom = zoom;
+    update();
+}
+
+int PictureBox::devicePixelsPerPicturePixel() const
+{
+    // A scale of 1.25 would make every fourth pixel twice as wide as the others: 1 is better.
+    return qMax(1, int(std::floor(m_zoom * devicePixelRatioF() + 1e-6)));
+}
+
 void PictureBox::paintEvent(QPaintEvent *event)
 {
     QFrame::paintEvent(event);
@@ -72,5 +89,8 @@ void PictureBox::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     const QRect inside = contentsRect();
     painter.setClipRect(inside);
-    painter.drawImage(inside.topLeft(), m_picture);
+    // Nearest neighbour: each picture pixel becomes a block of whole screen pixels.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    const qreal scale = devicePixelsPerPicturePixel() / devicePixelRatioF();
+    painter.drawImage(QRectF(inside.topLeft(), QSizeF(m_picture.size()) * scale), m_picture);
 }

@@ -6,8 +6,9 @@
 
 class QLabel;
 
-// A sunken box that shows a picture at its own size from the top-left corner inside the border,
-// clipped at the edges: never scaled, never resized to fit.
+// A sunken box that shows a picture from the top-left corner inside the border, clipped at the
+// edges: at its own size, or each of its pixels as a whole block of k x k (the zoom), never smoothed
+// and never resized to fit.
 class PictureBox : public QFrame
 {
     Q_OBJECT
@@ -22,6 +23,13 @@ public:
     const QImage &image() const { return m_picture; }
     // The picture as the screen would take it (a copy).
     QPixmap picture() const { return QPixmap::fromImage(m_picture); }
+
+    // Each picture pixel is drawn as a zoom x zoom block of the window's pixels.
+    void setZoom(int zoom);
+    int zoom() const { return m_zoom; }
+    // How many of the screen's own pixels one picture pixel takes across: the zoom times the
+    // screen's scale, cut down to a whole number so every picture pixel is as wide as the next.
+    int devicePixelsPerPicturePixel() const;
 
     // A short message over the picture (a page being loaded, a server out of reach); an empty
     // text takes it away.
@@ -39,4 +47,5 @@ private:
 
     QImage m_picture;
     QLabel *m_notice = nullptr;
+    int m_zoom = 1;
 };

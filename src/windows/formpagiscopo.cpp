@@ -1,6 +1,8 @@
 #include "windows/formpagiscopo.h"
 
 #include "customButton/customButton.h"
+#include "platform/Platform.h"
+#include "reader/Reader.h"
 #include "viewer/PageAddress.h"
 #include "windows/Controls.h"
 #include "windows/Icons.h"
@@ -88,6 +90,8 @@ formpagiscopo::formpagiscopo(Platform &platform, Downloader &downloader, const Q
     // the window is being built, and Form_Load's load takes its answer.
     m_loader->prefetch(pageAddress(serverBase, regionEditions().constFirst(), QStringLiteral("100"), QStringLiteral("1")));
     buildLayout();
+    // Before the first page, which is the history's first entry, and at the zoom kept last time.
+    m_reader = std::make_unique<Reader>(*this, platform, platform.favouritesDir() + QStringLiteral("/pagiscopo.conf"));
     if (beforeFormLoad) {
         beforeFormLoad(*this);
     }

@@ -9,6 +9,7 @@
 
 class Platform;
 class Downloader;
+class Reader;
 class PictureBox;
 class PictureButton;
 class Skinner;
@@ -163,6 +164,9 @@ public:
     // The tip shown over the icon; set when the icon is added, empty until then.
     QString trayIconData;
 
+    // reader/: back and forward through the pages shown, the picture's menu, copy, save, zoom.
+    Reader &reader() const { return *m_reader; }
+
     Platform &platform() const { return m_platform; }
     const QString &serverBase() const { return m_serverBase; }
 
@@ -197,4 +201,5 @@ private:
     QString m_serverBase;
     bool m_destroying = false;
     std::unique_ptr<PageLoader> m_loader;
+    std::unique_ptr<Reader> m_reader;
 };

@@ -17,6 +17,8 @@ fail() {
 }
 trap xs_cleanup EXIT
 
+# A case that needs a larger screen says so in a line "# screen: WIDTHxHEIGHTxDEPTH".
+XS_SCREEN=$(sed -n 's/^# screen: *//p' "$here/cases/$case_name.sh" | head -n 1)
 xs_start_x || fail "no X server"
 xs_start_wm || fail "no window manager"
 xs_start_tray || fail "no tray"

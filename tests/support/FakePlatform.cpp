@@ -63,3 +63,9 @@ void FakePlatform::minimise(QWidget *)
 {
     ++minimised;
 }
+
+QString FakePlatform::saveFileName(QWidget *, const QString &title, const QString &proposedPath, const QString &filter)
+{
+    saveDialogs.append({title, proposedPath, filter});
+    return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+}

@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 
 #include <QIcon>
+#include <QImage>
 #include <QList>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -28,6 +29,9 @@ public:
     void removeTrayIcon() override;
     void minimise(QWidget *window) override;
     void openUrl(const QUrl &url) override { openedUrls.append(url); }
+    QString saveFileName(QWidget *parent, const QString &title, const QString &proposedPath,
+                         const QString &filter) override;
+    void copyImage(const QImage &image) override { copiedImages.append(image); }
 
     // Answers given to the next questions, in order; when the script is empty the answer is No.
     QList<bool> answers;
@@ -59,6 +63,17 @@ public:
     // Where pages pass through; the fake's own folder while empty.
     QString pageImageFile;
     QList<QUrl> openedUrls;
+
+    // The save dialog: the paths chosen in the next dialogs, in order (an empty one cancels, and
+    // so does an empty script), and every dialog opened.
+    QStringList saveAnswers;
+    struct SaveDialog {
+        QString title;
+        QString proposedPath;
+        QString filter;
+    };
+    QList<SaveDialog> saveDialogs;
+    QList<QImage> copiedImages;
 
 private:
     QTemporaryDir m_dir;

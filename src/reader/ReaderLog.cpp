@@ -1,0 +1,3 @@
+#include "reader/ReaderLog.h"
+
+Q_LOGGING_CATEGORY(lcReader, "pagiscopo.reader", QtInfoMsg)
