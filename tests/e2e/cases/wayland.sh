@@ -48,13 +48,18 @@ click_at 400 224
 xs_poll 20 above || fail "ticking Check1 did not set _NET_WM_STATE_ABOVE: $(xprop -id "$WINDOW" _NET_WM_STATE)"
 stop_pagiscopo
 
+# Under the sanitizers, the runs on Qt's Wayland platform leave its plugin's allocations (frames in
+# libwayland and in the plugin, unloaded by then, so no suppression can name them) to the process's
+# end; leak checking is for our code, and the X run above keeps it.
+wayland_session=("${session[@]}" LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}detect_leaks=0")
+
 # The user's choice wins, even with X at hand.
-run_pagiscopo "${session[@]}" QT_QPA_PLATFORM=wayland
+run_pagiscopo "${wayland_session[@]}" QT_QPA_PLATFORM=wayland
 xs_poll 60 on_wayland || fail "with QT_QPA_PLATFORM=wayland the window did not open on Wayland"
 on_x && fail "with QT_QPA_PLATFORM=wayland the window opened on X"
 stop_wayland_pagiscopo
 
 # Wayland alone, as on a desktop without XWayland: there, as before.
-run_pagiscopo env -u DISPLAY "${session[@]}"
+run_pagiscopo env -u DISPLAY "${wayland_session[@]}"
 xs_poll 60 on_wayland || fail "with Wayland alone the window did not open on Wayland"
 stop_wayland_pagiscopo
