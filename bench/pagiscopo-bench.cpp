@@ -5,6 +5,7 @@
 // that each start-up is a fresh process, as a user's is.
 
 #include "platform/Platform.h"
+#include "TextFigures.h"
 #include "platform/QtPlatform.h"
 #include "server/SampleServer.h"
 #include "viewer/DownloadUrl.h"
@@ -56,6 +57,7 @@ public:
     void openUrl(const QUrl &) override {}
     QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
     void copyImage(const QImage &) override {}
+    void copyText(const QString &) override {}
 
 private:
     QTemporaryDir m_dir;
@@ -430,6 +432,11 @@ int main(int argc, char *argv[])
     }
     if (argc >= 2 && qstrcmp(argv[1], "--child-bare-text") == 0) {
         return childBare(argc, argv, true);
+    }
+    if (argc >= 2 && qstrcmp(argv[1], "--child-text") == 0 && argc >= 3) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
+        return childText(QString::fromLocal8Bit(argv[2]));
     }
     if (argc >= 2 && qstrcmp(argv[1], "--child-memory") == 0 && argc >= 3) {
         return childMemory(argc, argv, QString::fromLocal8Bit(argv[2]));

@@ -61,6 +61,8 @@ public:
                                  const QString &filter) = 0;
     // Puts a picture on the clipboard, where other programs find it as an image (image/png).
     virtual void copyImage(const QImage &image) = 0;
+    // Puts plain text on the clipboard (text/plain, UTF-8).
+    virtual void copyText(const QString &text) = 0;
 };
 
 // Mouse messages a notification-area icon reports, by their classic numbers.

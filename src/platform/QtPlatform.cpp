@@ -249,3 +249,8 @@ void QtPlatform::copyImage(const QImage &image)
     // Qt offers the picture in every format it can write, PNG first, to whoever asks for it.
     QGuiApplication::clipboard()->setImage(image);
 }
+
+void QtPlatform::copyText(const QString &text)
+{
+    QGuiApplication::clipboard()->setText(text);
+}

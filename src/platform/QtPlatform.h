@@ -29,6 +29,7 @@ public:
     QString saveFileName(QWidget *parent, const QString &title, const QString &proposedPath,
                          const QString &filter) override;
     void copyImage(const QImage &image) override;
+    void copyText(const QString &text) override;
 
     // Loads Qt's own Italian texts (Sì/No on the question) and the Windows-metric fonts the
     // layouts were drawn for. Needs the application object.

@@ -6,6 +6,7 @@
 #include "reader/PageFile.h"
 #include "reader/ReaderLog.h"
 #include "reader/Zoom.h"
+#include "text/PageTextView.h"
 #include "windows/PictureBox.h"
 #include "windows/formpagiscopo.h"
 
@@ -294,6 +295,7 @@ void Reader::showPictureMenu(const QPoint &globalPos)
     QMenu menu(&m_window);
     menu.setObjectName(QStringLiteral("pictureMenu"));
     menu.addAction(action(Command::Copy));
+    menu.addAction(m_window.textView().copyTextAction());
     menu.addAction(action(Command::Save));
     menu.addSeparator();
     menu.addAction(action(Command::Back));

@@ -71,8 +71,9 @@ QDateTime fixedTime();
 // The page drawn on the 40 x 25 teletext grid, PageWidth x PageHeight pixels, with `clock` in the
 // header row; a null image when the page does not exist.
 QImage renderImage(QStringView edition, int page, int subpage, const QDateTime &clock);
-// The characters the same page shows, one string per row, block graphics as blanks; empty when the
-// page does not exist.
+// The characters the same page shows, one string per row, block graphics and the lower halves of
+// double-height characters as blanks; empty when the page does not exist. The server never sends
+// it: it is what the viewer's reading of the picture is measured against.
 QStringList renderText(QStringView edition, int page, int subpage, const QDateTime &clock);
 // The same as PNG bytes, never fewer than MinimumPageBytes; empty when the page does not exist.
 QByteArray renderPng(QStringView edition, int page, int subpage, const QDateTime &clock);

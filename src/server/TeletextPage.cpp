@@ -86,7 +86,8 @@ QString Page::rowText(int row) const
     }
     for (int col = 0; col < Columns; ++col) {
         const Cell &c = m_cells[static_cast<std::size_t>(row * Columns + col)];
-        text += c.kind == Kind::Mosaic ? QChar(u' ') : QChar(c.ch);
+        // The lower half of a double-height character reads as nothing: it is the one above.
+        text += c.kind == Kind::Mosaic || c.kind == Kind::DoubleBottom ? QChar(u' ') : QChar(c.ch);
     }
     return text;
 }

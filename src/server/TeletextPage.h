@@ -37,7 +37,8 @@ public:
     void fill(int row, int col, int count, Colour bg);
 
     QImage toImage() const;
-    // The characters of one row as they read, block graphics as blanks.
+    // The characters of one row as they read, block graphics and the lower halves of
+    // double-height characters as blanks.
     QString rowText(int row) const;
 
 private:

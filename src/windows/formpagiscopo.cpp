@@ -3,6 +3,7 @@
 #include "customButton/customButton.h"
 #include "platform/Platform.h"
 #include "reader/Reader.h"
+#include "text/PageTextView.h"
 #include "viewer/PageAddress.h"
 #include "windows/Controls.h"
 #include "windows/Icons.h"
@@ -91,7 +92,9 @@ formpagiscopo::formpagiscopo(Platform &platform, Downloader &downloader, const Q
     m_loader->prefetch(pageAddress(serverBase, regionEditions().constFirst(), QStringLiteral("100"), QStringLiteral("1")));
     buildLayout();
     // Before the first page, which is the history's first entry, and at the zoom kept last time.
-    m_reader = std::make_unique<Reader>(*this, platform, platform.favouritesDir() + QStringLiteral("/pagiscopo.conf"));
+    const QString settingsPath = platform.favouritesDir() + QStringLiteral("/pagiscopo.conf");
+    m_reader = std::make_unique<Reader>(*this, platform, settingsPath);
+    m_pageText = std::make_unique<PageTextView>(*this, settingsPath);
     if (beforeFormLoad) {
         beforeFormLoad(*this);
     }

@@ -10,6 +10,7 @@
 class Platform;
 class Downloader;
 class Reader;
+class PageTextView;
 class PictureBox;
 class PictureButton;
 class Skinner;
@@ -166,6 +167,8 @@ public:
 
     // reader/: back and forward through the pages shown, the picture's menu, copy, save, zoom.
     Reader &reader() const { return *m_reader; }
+    // text/: the page's text, its links and "Copia testo".
+    PageTextView &textView() const { return *m_pageText; }
 
     Platform &platform() const { return m_platform; }
     const QString &serverBase() const { return m_serverBase; }
@@ -202,4 +205,5 @@ private:
     bool m_destroying = false;
     std::unique_ptr<PageLoader> m_loader;
     std::unique_ptr<Reader> m_reader;
+    std::unique_ptr<PageTextView> m_pageText;
 };

@@ -32,6 +32,7 @@ public:
     QString saveFileName(QWidget *parent, const QString &title, const QString &proposedPath,
                          const QString &filter) override;
     void copyImage(const QImage &image) override { copiedImages.append(image); }
+    void copyText(const QString &text) override { copiedTexts.append(text); }
 
     // Answers given to the next questions, in order; when the script is empty the answer is No.
     QList<bool> answers;
@@ -74,6 +75,7 @@ public:
     };
     QList<SaveDialog> saveDialogs;
     QList<QImage> copiedImages;
+    QList<QString> copiedTexts;
 
 private:
     QTemporaryDir m_dir;
