@@ -5,36 +5,46 @@
 #include <QStringList>
 
 #include <functional>
-#include <memory>
+#include <sys/types.h>
 
-namespace ocr
-{
-class Backend;
-}
 class QImage;
 
-// The text recogniser, loaded on first use from its module. Used from one thread at a time.
+// The text recogniser, a process of its own (src/text/pagiscopo-ocr.cpp) started on first use.
+// Used from one thread at a time.
 class OcrEngine
 {
 public:
     explicit OcrEngine(QString language = QStringLiteral("ita"));
     ~OcrEngine();
-
-    // Loads the module and the language data if that has not been tried yet; false, with one log
-    // line at the first failure, when either is missing or does not load.
-    bool ensureLoaded();
-    bool isLoaded() const { return m_backend != nullptr; }
+    OcrEngine(const OcrEngine &) = delete;
+    OcrEngine &operator=(const OcrEngine &) = delete;
 
     // Reads a page normalised to dark ink on white and lays the characters out on the grid of
     // `cell`-sized cells: 25 rows of 40 characters, a space where nothing was read. Empty when the
-    // engine failed (logged) or `cancelled` said so.
+    // recogniser failed (logged) or `cancelled` said so. A recogniser that could not start is not
+    // tried again.
     QStringList readGrid(const QImage &normalised, QSize cell, const std::function<bool()> &cancelled);
 
-    // Where the module is looked for, first to last.
-    static QStringList modulePaths();
+    // The recogniser's peak memory so far, in KiB; -1 while it does not run.
+    qint64 peakMemoryKiB() const;
+
+    // Where the recogniser's program is looked for, first to last.
+    static QStringList programPaths();
 
 private:
+    struct Symbol {
+        QString text;
+        int left, top, right, bottom;
+    };
+    bool start();
+    // The recogniser's exit status, -1 when it did not exit by itself.
+    int stop();
+    bool exchange(const QImage &gray, const std::function<bool()> &cancelled, std::vector<Symbol> *symbols);
+    bool readReply(void *data, size_t size, const std::function<bool()> &cancelled, bool *cancelSent);
+
     QString m_language;
-    bool m_tried = false;
-    std::unique_ptr<ocr::Backend> m_backend;
+    bool m_failed = false;
+    pid_t m_pid = -1;
+    int m_toEngine = -1;
+    int m_fromEngine = -1;
 };

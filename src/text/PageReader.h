@@ -29,7 +29,7 @@ public:
                  const std::function<void(const QList<PageLink> &)> &linksFound);
 
     const DigitTemplates &templates(QSize cell);
-    OcrEngine &engine() { return m_engine; }
+    const OcrEngine &engine() const { return m_engine; }
 
     // The text of a grid as read: a digit where the templates know one, the recogniser's
     // character elsewhere, blank cells and block graphics as spaces.
