@@ -151,8 +151,9 @@ int OcrEngine::stop()
     for (int waited = 0; waited < 200; ++waited) {
         const pid_t done = waitpid(m_pid, &status, WNOHANG);
         if (done == m_pid || done < 0) {
+            const bool exited = done == m_pid && WIFEXITED(status);
             m_pid = -1;
-            return done == m_pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            return exited ? WEXITSTATUS(status) : -1;
         }
         usleep(10000);
     }
