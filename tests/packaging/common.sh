@@ -12,6 +12,7 @@ expected_files() {
     {
         echo usr/bin/pagiscopo
         echo usr/bin/pagiscopo-server
+        echo usr/libexec/pagiscopo/pagiscopo-ocr
         echo "usr/share/applications/$id.desktop"
         echo "usr/share/metainfo/$id.metainfo.xml"
         for size in $2; do
