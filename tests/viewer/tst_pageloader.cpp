@@ -268,17 +268,18 @@ void PageLoaderTest::loadNestedInTheSearch_isAnnouncedOnItsOwn()
 
 void PageLoaderTest::close_cancelsTheDownloadAndRefusesLaterLoads()
 {
-    std::atomic<bool> release{false};
-    m_server->handle(national(100), [&release](const httplib::Request &, httplib::Response &response) {
+    // Shared: the server's thread may still be in the handler when this test has returned.
+    const auto release = std::make_shared<std::atomic<bool>>(false);
+    m_server->handle(national(100), [release](const httplib::Request &, httplib::Response &response) {
         const auto deadline = std::chrono::steady_clock::now() + 20s;
-        while (!release && std::chrono::steady_clock::now() < deadline) {
+        while (!*release && std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(5ms);
         }
         response.status = 404;
     });
     QTimer::singleShot(100, &loader(), [this] { m_loader->close(); });
     loader().load();
-    release = true;
+    *release = true;
     QVERIFY(m_loader->isClosing());
     QCOMPARE(m_nothing->size(), 1);
     QCOMPARE(m_nothing->first().at(0).value<PageLoader::Outcome>(), PageLoader::Outcome::Cancelled);
