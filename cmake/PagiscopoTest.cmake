@@ -7,6 +7,9 @@
 # pagiscopo_add_test(NAME name COMMAND program args ... [LABELS ...] [TIMEOUT s] [ENVIRONMENT ...])
 #   A test that is a command of its own: the end-to-end cases, which start their own X server and
 #   so must not be sent to the offscreen platform.
+#
+# Every test keeps what the program caches (the fonts it chose) in a folder of its own in the
+# build tree, never in the user's.
 function(pagiscopo_add_test)
     cmake_parse_arguments(T "CORE" "NAME;TIMEOUT" "SOURCES;LABELS;ENVIRONMENT;LIBRARIES;COMMAND" ${ARGN})
     if(NOT T_TIMEOUT)
@@ -26,7 +29,7 @@ function(pagiscopo_add_test)
         set(environment "QT_QPA_PLATFORM=offscreen;${T_ENVIRONMENT}")
     endif()
     set_tests_properties(${T_NAME} PROPERTIES
-        ENVIRONMENT "QT_LOGGING_RULES=pagiscopo.*.debug=false;${environment}"
+        ENVIRONMENT "QT_LOGGING_RULES=pagiscopo.*.debug=false;XDG_CACHE_HOME=${CMAKE_BINARY_DIR}/test-cache/${T_NAME};${environment}"
         TIMEOUT ${T_TIMEOUT}
         LABELS "${T_LABELS}")
 endfunction()

@@ -2,7 +2,11 @@
 
 #include "platform/PlatformLog.h"
 
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -11,6 +15,8 @@
 #include <QList>
 #include <QPainter>
 #include <QRect>
+#include <QSaveFile>
+#include <QStandardPaths>
 #include <QStringList>
 
 #include <ft2build.h>
@@ -138,6 +144,10 @@ QByteArray strikeAsBdf(FT_Face face, int strike, int em, bool bold)
     return font + "ENDPROPERTIES\nCHARS " + number(count) + '\n' + glyphs + "ENDFONT\n";
 }
 
+QString cacheFolder();
+QByteArray fontStateForCache();
+void writeCacheFile(const QString &path, const QByteArray &bytes);
+
 // fonts-wine's MS Sans Serif, opened on first need. Each strike goes to Qt only when a window asks
 // for its size and weight: turning all six into faces costs more than the rest of the start-up.
 class Strikes
@@ -153,31 +163,62 @@ public:
         }
     }
 
-    // Makes the strike whose em is `pixels` known to Qt, if there is one.
-    void install(int pixels, bool bold)
+    // Makes the strike whose em is `pixels` known to Qt, if there is one. Returns the family Qt
+    // knows it by, or nothing when there is no such strike or Qt would not take it.
+    QString install(int pixels, bool bold)
     {
         if (!open()) {
-            return;
+            return {};
         }
         const int key = pixels * 2 + (bold ? 1 : 0);
-        if (m_installed.contains(key)) {
-            return;
+        if (const auto it = m_installed.constFind(key); it != m_installed.cend()) {
+            return *it;
         }
-        m_installed.append(key);
-        for (int strike = 0; strike < m_face->num_fixed_sizes; ++strike) {
+        QString family;
+        for (int strike = 0; strike < m_face->num_fixed_sizes && family.isEmpty(); ++strike) {
             if (emOfStrike(m_face->available_sizes[strike].height) != pixels) {
                 continue;
             }
-            const QByteArray bdf = strikeAsBdf(m_face, strike, pixels, bold);
-            if (bdf.isEmpty() || QFontDatabase::addApplicationFontFromData(bdf) < 0) {
+            const QByteArray bdf = keptStrike(strike, pixels, bold);
+            const int id = bdf.isEmpty() ? -1 : QFontDatabase::addApplicationFontFromData(bdf);
+            const QStringList families = id < 0 ? QStringList() : QFontDatabase::applicationFontFamilies(id);
+            if (families.isEmpty()) {
                 qCWarning(lcPlatform) << "cannot install the" << pixels << "pixel" << (bold ? "bold" : "regular")
                                       << "strike of" << path();
+            } else {
+                family = families.constFirst();
             }
         }
+        m_installed.insert(key, family);
+        return family;
     }
 
 private:
     static QString path() { return QLatin1String(kWineFonts) + QStringLiteral("ms_sans_serif.ttf"); }
+
+    // The strike as a BDF font, made in an earlier run where the fonts are as they were then:
+    // making one takes longer than Qt takes to read it.
+    QByteArray keptStrike(int strike, int em, bool bold)
+    {
+        const QString file = cacheFolder() + QStringLiteral("/ms-sans-serif-%1%2.bdf").arg(em).arg(QChar(bold ? u'b' : u'r'));
+        const QByteArray stamp = "COMMENT " + fontStateForCache() + '\n';
+        QFile kept(file);
+        if (kept.open(QIODevice::ReadOnly)) {
+            const QByteArray bdf = kept.read(kMaxKeptStrike);
+            if (bdf.startsWith("STARTFONT ") && bdf.indexOf('\n') > 0 &&
+                bdf.mid(bdf.indexOf('\n') + 1, stamp.size()) == stamp && bdf.endsWith("ENDFONT\n")) {
+                return bdf;
+            }
+        }
+        QByteArray bdf = strikeAsBdf(m_face, strike, em, bold);
+        if (!bdf.isEmpty()) {
+            bdf.insert(bdf.indexOf('\n') + 1, stamp);
+            writeCacheFile(file, bdf);
+        }
+        return bdf;
+    }
+
+    static constexpr qint64 kMaxKeptStrike = 4 * 1024 * 1024;
 
     bool open()
     {
@@ -206,7 +247,7 @@ private:
     bool m_tried = false;
     FT_Library m_library = nullptr;
     FT_Face m_face = nullptr;
-    QList<int> m_installed;
+    QHash<int, QString> m_installed;
 };
 
 Strikes &strikes()
@@ -215,7 +256,9 @@ Strikes &strikes()
     return instance;
 }
 
-void installFaces()
+// fonts-wine's Tahoma goes to Qt only when a choice needs it: parsing its two files is a
+// millisecond of every start-up that has its choice already known.
+void installTahoma()
 {
     static bool installed = false;
     if (installed) {
@@ -230,6 +273,120 @@ void installFaces()
         } else if (QFontDatabase::addApplicationFont(path) < 0) {
             qCWarning(lcPlatform) << "cannot load the font" << path;
         }
+    }
+}
+
+QStringList allKin();
+
+// The faces chosen, kept between runs in the user's cache folder: choosing one means asking
+// fontconfig for several faces and drawing with them, which is most of what the main window costs
+// to build. The first line is the state of the fonts the choices were made from: the Qt version,
+// fonts-wine's files, and the styles and bitmap sizes fontconfig has of every face that may be
+// chosen, and the program's version. Any change there (a font package installed or removed, a
+// newer Pagiscopo) makes every choice anew. The strikes made into BDF fonts carry the same state.
+class ChoiceCache
+{
+public:
+    ChoiceCache()
+    {
+        m_path = cacheFolder() + QStringLiteral("/fonts");
+        m_state = fontState();
+        QFile file(m_path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            if (file.exists()) {
+                qCWarning(lcPlatform) << "cannot read the font choices in" << m_path << ':' << file.errorString();
+            }
+            return;
+        }
+        const QList<QByteArray> lines = file.read(kMaxSize).split('\n');
+        if (lines.isEmpty() || lines.constFirst() != m_state) {
+            qCDebug(lcPlatform) << "the fonts changed since the choices in" << m_path << "were made";
+            return;
+        }
+        for (qsizetype i = 1; i < lines.size(); ++i) {
+            const QList<QByteArray> fields = lines.at(i).split('\t');
+            if (fields.size() == 2 && !fields.at(0).isEmpty() && !fields.at(1).isEmpty()) {
+                m_choices.insert(QString::fromUtf8(fields.at(0)), QString::fromUtf8(fields.at(1)));
+            }
+        }
+    }
+
+    QString find(const QString &key) const { return m_choices.value(key); }
+
+    void keep(const QString &key, const QString &face)
+    {
+        if (key.contains(u'\t') || key.contains(u'\n') || face.contains(u'\t') || face.contains(u'\n')) {
+            return;
+        }
+        m_choices.insert(key, face);
+        QByteArray text = m_state;
+        for (auto it = m_choices.cbegin(); it != m_choices.cend(); ++it) {
+            text += '\n' + it.key().toUtf8() + '\t' + it.value().toUtf8();
+        }
+        writeCacheFile(m_path, text);
+    }
+
+    const QByteArray &state() const { return m_state; }
+
+private:
+    static constexpr qint64 kMaxSize = 64 * 1024;
+
+    static QByteArray fontState()
+    {
+        QCryptographicHash hash(QCryptographicHash::Sha1);
+        hash.addData(QByteArrayView(qVersion()));
+        const QDir wine(QString::fromLatin1(kWineFonts));
+        for (const QFileInfo &info : wine.entryInfoList({QStringLiteral("*.ttf")}, QDir::Files, QDir::Name)) {
+            hash.addData(QStringLiteral("%1 %2 %3;")
+                             .arg(info.fileName())
+                             .arg(info.size())
+                             .arg(info.lastModified().toMSecsSinceEpoch())
+                             .toUtf8());
+        }
+        for (const QString &family : allKin()) {
+            hash.addData(family.toUtf8() + ':');
+            for (const QString &style : QFontDatabase::styles(family)) {
+                hash.addData(style.toUtf8() + (QFontDatabase::isSmoothlyScalable(family, style) ? "/s" : "/b"));
+                for (const int size : QFontDatabase::smoothSizes(family, style)) {
+                    hash.addData(QByteArray::number(size) + ',');
+                }
+            }
+        }
+        // The program's version too: a newer one may choose by other rules.
+        return QByteArray(PAGISCOPO_VERSION) + ' ' + hash.result().toHex();
+    }
+
+    QString m_path;
+    QByteArray m_state;
+    QHash<QString, QString> m_choices;
+};
+
+ChoiceCache &choiceCache()
+{
+    static ChoiceCache cache;
+    return cache;
+}
+
+QString cacheFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/pagiscopo");
+}
+
+QByteArray fontStateForCache()
+{
+    return choiceCache().state();
+}
+
+// What cannot be kept is made anew next time; the fonts are the same either way.
+void writeCacheFile(const QString &path, const QByteArray &bytes)
+{
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+        qCWarning(lcPlatform) << "cannot make the folder of" << path << "; the fonts are made anew next time";
+        return;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        qCWarning(lcPlatform) << "cannot keep" << path << ':' << file.errorString();
     }
 }
 
@@ -257,6 +414,17 @@ QStringList kinOf(const QString &family)
         return {family, QStringLiteral("Nimbus Sans Narrow"), QStringLiteral("DejaVu Sans Condensed")};
     }
     return {family};
+}
+
+// Every face kinOf() may offer for the faces the layouts name.
+QStringList allKin()
+{
+    QStringList all;
+    for (const char *name : {"MS Sans Serif", "Microsoft Sans Serif", "Tahoma", "Tw Cen MT"}) {
+        all += kinOf(QString::fromLatin1(name));
+    }
+    all.removeDuplicates();
+    return all;
 }
 
 QFont sizedFont(const QString &family, int pixels, bool bold)
@@ -324,7 +492,6 @@ int designPixels(qreal points)
 
 QFont designFont(const QString &family, qreal points, bool bold)
 {
-    installFaces();
     const int pixels = designPixels(points);
     const QString key = family.toLower() + QLatin1Char('/') + QString::number(pixels) + (bold ? u'b' : u'r');
     // The face chosen for each font asked for. Names, not fonts: a QFont kept past the application
@@ -333,12 +500,36 @@ QFont designFont(const QString &family, qreal points, bool bold)
     if (const auto it = chosen.constFind(key); it != chosen.cend()) {
         return sizedFont(*it, pixels, bold);
     }
-    QString face;
     const QStringList kin = kinOf(family);
+    const auto installFor = [&](const QString &face) {
+        if (face.compare(QLatin1String("Tahoma"), Qt::CaseInsensitive) == 0) {
+            installTahoma();
+        }
+    };
+    // A choice made in an earlier run: its face, where it is a strike, is made again here.
+    if (QString face = choiceCache().find(key); !face.isEmpty()) {
+        if (face == QLatin1String("MS Sans Serif")) {
+            strikes().install(pixels, bold);
+        }
+        installFor(face);
+        chosen.insert(key, face);
+        return sizedFont(face, pixels, bold);
+    }
+    QString face;
     if (kin.contains(QStringLiteral("MS Sans Serif"))) {
-        strikes().install(pixels, bold);
+        // A strike made here for this very size and weight draws as asked: asking fontconfig to
+        // match it and drawing it to check its weight cost more than the rest of the window.
+        // (A face of the name asked for, where one is installed, still comes first.)
+        const bool installed = !strikes().install(pixels, bold).isEmpty();
+        if (installed && kin.constFirst() == QLatin1String("MS Sans Serif")) {
+            face = kin.constFirst();
+        }
     }
     for (const QString &candidate : kin) {
+        if (!face.isEmpty()) {
+            break;
+        }
+        installFor(candidate);
         if (drawsAsAsked(sizedFont(candidate, pixels, bold), candidate, pixels, bold)) {
             face = candidate;
             if (candidate.compare(family, Qt::CaseInsensitive) != 0) {
@@ -354,5 +545,6 @@ QFont designFont(const QString &family, qreal points, bool bold)
                               << QFontInfo(sizedFont(family, pixels, bold)).family();
     }
     chosen.insert(key, face);
+    choiceCache().keep(key, face);
     return sizedFont(face, pixels, bold);
 }

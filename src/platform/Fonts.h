@@ -10,7 +10,9 @@ class QString;
 // size, bold or regular), otherwise a scalable face of the same kind. The size is set in pixels at
 // the layouts' 96 dots per inch, so the texts keep to the controls whatever the screen's resolution.
 //
-// The first call makes the faces of fonts-wine known to Qt; it needs the application object.
+// It makes the faces of fonts-wine known to Qt as they are needed, so it needs the application
+// object. Its choices are kept in $XDG_CACHE_HOME/pagiscopo/fonts for the next run, for as long as
+// the fonts they were made from stay as they are.
 QFont designFont(const QString &family, qreal points, bool bold);
 
 // Pixels of the em of a font of `points` points at the layouts' 96 dots per inch.

@@ -1,48 +1,46 @@
 #include "viewer/DownloadThread.h"
 
-DownloadThread::DownloadThread(Downloader &downloader) : m_downloader(downloader), m_thread([this] { run(); }) {}
+#include "viewer/HttpPool.h"
+
+#include <algorithm>
+
+DownloadThread::DownloadThread(Downloader &downloader) : m_downloader(downloader) {}
 
 DownloadThread::~DownloadThread()
 {
-    {
-        const std::lock_guard lock(m_mutex);
-        m_stopping = true;
-    }
     cancel();
-    m_wake.notify_all();
-    m_thread.join();
+    // The pool still holds each download's flag and callback until it has ended.
+    std::unique_lock lock(m_mutex);
+    m_ended.wait(lock, [this] { return m_cancels.empty(); });
 }
 
 void DownloadThread::start(const QByteArray &url, Finished finished)
 {
+    auto cancelled = std::make_shared<std::atomic<bool>>(false);
     {
         const std::lock_guard lock(m_mutex);
-        // Cleared here, not on the thread: a cancel right after start must not be lost.
-        m_cancel.store(false, std::memory_order_release);
-        m_jobs.push_back(Job{url, std::move(finished)});
+        m_cancels.push_back(cancelled);
     }
-    m_wake.notify_all();
+    // Straight to the pool's thread: no hop through a thread of our own on the way.
+    m_downloader.pool().start(
+        url,
+        [this, cancelled, finished = std::move(finished)](DownloadResult result) {
+            finished(std::move(result));
+            // Told under the lock: once it is released the destructor may run.
+            const std::lock_guard lock(m_mutex);
+            m_cancels.erase(std::find(m_cancels.begin(), m_cancels.end(), cancelled));
+            m_ended.notify_all();
+        },
+        cancelled.get());
 }
 
 void DownloadThread::cancel()
 {
-    m_cancel.store(true, std::memory_order_release);
-    m_downloader.wakeUp();
-}
-
-void DownloadThread::run()
-{
-    for (;;) {
-        Job job;
-        {
-            std::unique_lock lock(m_mutex);
-            m_wake.wait(lock, [this] { return m_stopping || !m_jobs.empty(); });
-            if (m_jobs.empty()) {
-                return;
-            }
-            job = std::move(m_jobs.front());
-            m_jobs.pop_front();
+    {
+        const std::lock_guard lock(m_mutex);
+        for (const auto &cancelled : m_cancels) {
+            cancelled->store(true, std::memory_order_release);
         }
-        job.finished(m_downloader.get(job.url, &m_cancel));
     }
+    m_downloader.wakeUp();
 }

@@ -15,6 +15,8 @@ struct DownloadResult {
     // Why the transfer failed, in the user's words (Italian); empty when it ended normally. A
     // failed transfer may still hand back the bytes that came before the failure.
     QString failure;
+    // The failure was the connection's: refused, reset, or closed before the answer was whole.
+    bool connectionFailed = false;
 };
 
 struct DownloadLimits {
@@ -26,9 +28,11 @@ struct DownloadLimits {
     bool reuseConnections = true; // off only to measure what the kept connection saves
 };
 
+class HttpPool;
+
 // One HTTP client for the program's whole life, so that page after page travels over the same
-// kept connection. One transfer at a time: get() may be called from any thread, never from two
-// at once.
+// kept connections. get() may be called from any thread; its transfers and those started on
+// pool() share the same connections, at most six to a server.
 class Downloader
 {
 public:
@@ -44,6 +48,8 @@ public:
     DownloadResult get(const QByteArray &url, const std::atomic<bool> *cancel = nullptr);
     // Makes a transfer under way on another thread look at its cancel flag now. Thread-safe.
     void wakeUp();
+    // For several transfers at once over the same connections.
+    HttpPool &pool();
 
     // The instance the program uses.
     static Downloader &shared();

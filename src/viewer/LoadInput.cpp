@@ -48,14 +48,21 @@ LoadInput::~LoadInput()
 
 void LoadInput::beginHold(std::function<void()> onEscape)
 {
-    m_holding = true;
-    m_onEscape = std::move(onEscape);
+    if (m_onEscape.empty()) {
+        m_modalAtHold = QGuiApplication::modalWindow();
+    }
+    m_onEscape.push_back(std::move(onEscape));
 }
 
 void LoadInput::endHold()
 {
-    m_holding = false;
-    m_onEscape = nullptr;
+    if (m_onEscape.empty()) {
+        return;
+    }
+    m_onEscape.pop_back();
+    if (!m_onEscape.empty()) {
+        return;
+    }
     // The windows take the input now, as the window system would have delivered it to a window
     // that was busy.
     for (auto &[window, event] : std::exchange(m_held, {})) {
@@ -65,23 +72,51 @@ void LoadInput::endHold()
     }
 }
 
+bool LoadInput::newDialogShown() const
+{
+    QWindow *modal = QGuiApplication::modalWindow();
+    return modal && modal != m_modalAtHold;
+}
+
+bool LoadInput::belongsToNewDialog(QWindow *window) const
+{
+    QWindow *modal = QGuiApplication::modalWindow();
+    return newDialogShown() && (window == modal || modal->isAncestorOf(window, QWindow::IncludeTransients));
+}
+
 bool LoadInput::eventFilter(QObject *watched, QEvent *event)
 {
-    // Held at the windows, before any control sees it: key preview and shortcuts included.
-    if (m_holding && watched->isWindowType() && isInputEvent(event->type())) {
-        if (isEscape(event)) {
-            if (event->type() == QEvent::KeyPress && m_onEscape) {
-                m_onEscape();
-            }
+    if (m_onEscape.empty() || !isInputEvent(event->type())) {
+        return false;
+    }
+    if (!watched->isWindowType()) {
+        // Input sent straight to a control, past its window: only Escape is taken, so that it
+        // ends the wait however it comes. A dialog opened meanwhile keeps its own.
+        if (event->type() == QEvent::KeyPress && isEscape(event) && !newDialogShown()) {
+            escape();
             return true;
         }
-        m_held.emplace_back(QPointer<QObject>(watched), std::unique_ptr<QEvent>(event->clone()));
+        return false;
+    }
+    // Held at the windows, before any control sees it: key preview and shortcuts included.
+    if (belongsToNewDialog(static_cast<QWindow *>(watched))) {
+        return false;
+    }
+    if (isEscape(event)) {
+        if (event->type() == QEvent::KeyPress) {
+            escape();
+        }
         return true;
     }
-    // A dialog opened meanwhile (a nested load's question) keeps its own Escape.
-    if (m_searches > 0 && event->type() == QEvent::KeyPress && isEscape(event) && !QGuiApplication::modalWindow()) {
-        m_escapePressed = true;
-        return true;
+    m_held.emplace_back(QPointer<QObject>(watched), std::unique_ptr<QEvent>(event->clone()));
+    return true;
+}
+
+void LoadInput::escape()
+{
+    // A copy: the callback may end this very hold.
+    const std::function<void()> onEscape = m_onEscape.back();
+    if (onEscape) {
+        onEscape();
     }
-    return false;
 }

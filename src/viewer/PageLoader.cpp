@@ -4,9 +4,11 @@
 #include "platform/Platform.h"
 #include "viewer/DownloadThread.h"
 #include "viewer/DownloadUrl.h"
+#include "viewer/HttpPool.h"
 #include "viewer/LoadInput.h"
 #include "viewer/ModPNG.h"
 #include "viewer/PageAddress.h"
+#include "viewer/PageSearch.h"
 #include "viewer/ViewerLog.h"
 
 #include <QCoreApplication>
@@ -18,8 +20,12 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <condition_variable>
+#include <deque>
+#include <map>
 #include <mutex>
+#include <optional>
 
 namespace
 {
@@ -28,6 +34,11 @@ constexpr qint64 kFirstAttemptThreshold = 4000;
 constexpr qint64 kSearchThreshold = 2000;
 constexpr int kNoticeAfterMs = 250;
 constexpr qint64 kShowWindowAfterMs = 300;
+
+QString waitNotice(const QString &page)
+{
+    return QStringLiteral("Caricamento pagina %1... (Esc per annullare)").arg(page);
+}
 
 const QString &searchQuestion()
 {
@@ -59,7 +70,7 @@ struct PageLoader::Shown {
 
 PageLoader::PageLoader(PageLoaderHost &host, Platform &platform, Downloader &downloader, const QString &serverBase,
                        QObject *parent)
-    : QObject(parent), m_host(host), m_platform(platform), m_serverBase(serverBase),
+    : QObject(parent), m_host(host), m_platform(platform), m_serverBase(serverBase), m_pool(downloader.pool()),
       m_downloads(std::make_unique<DownloadThread>(downloader)), m_input(std::make_unique<LoadInput>())
 {
     m_clock.start();
@@ -72,6 +83,9 @@ void PageLoader::close()
     m_closing = true;
     if (isLoading()) {
         m_downloads->cancel();
+        for (Search *search : m_searches) {
+            stopSearch(*search);
+        }
     }
 }
 
@@ -136,7 +150,12 @@ PageLoader::Attempt PageLoader::attempt(qint64 threshold, Shown *shown)
         qCWarning(lcViewer) << "edition" << edition << "forms no page address; nothing requested";
         return Attempt::Missing;
     }
-    DownloadResult download = fetch(address);
+    return take(address, threshold, fetch(address), edition, page, subpage, shown);
+}
+
+PageLoader::Attempt PageLoader::take(const QByteArray &address, qint64 threshold, DownloadResult download,
+                                     const QString &edition, const QString &page, const QString &subpage, Shown *shown)
+{
     if (download.cancelled) {
         return Attempt::Cancelled;
     }
@@ -167,7 +186,8 @@ PageLoader::Attempt PageLoader::attempt(qint64 threshold, Shown *shown)
     file.close();
 
     if (size < threshold) {
-        qCDebug(lcViewer) << addressForLog(address) << "gave" << size << "bytes, below" << threshold << "- no such page";
+        qCDebug(lcViewer) << addressForLog(address) << "gave" << size << "bytes, below" << threshold
+                          << "- no such page";
         QFile::remove(path);
         return Attempt::Missing;
     }
@@ -185,50 +205,244 @@ PageLoader::Attempt PageLoader::attempt(qint64 threshold, Shown *shown)
     return Attempt::Found;
 }
 
+// One page search under way. The probes' answers arrive on the pool's thread and wait in the
+// inbox for the loader's thread; the rest belongs to the loader's thread alone.
+struct PageLoader::Search {
+    struct Answer {
+        int generation = 0;
+        int page = 0;
+        DownloadResult download;
+    };
+    // Outlives the search: an answer may come after it has ended.
+    struct Inbox {
+        std::mutex mutex;
+        std::deque<Answer> answers;
+        QEventLoop *loop = nullptr; // touched on the loader's thread only
+        bool woken = false;         // likewise
+
+        std::deque<Answer> take()
+        {
+            const std::lock_guard lock(mutex);
+            return std::exchange(answers, {});
+        }
+        bool empty()
+        {
+            const std::lock_guard lock(mutex);
+            return answers.empty();
+        }
+    };
+    std::shared_ptr<Inbox> inbox = std::make_shared<Inbox>();
+    bool stopped = false;
+
+    // What the probes were planned from: a load run meanwhile that changes any of it (a command
+    // handled while the search waits) makes the search start again from there, as a walk would
+    // have stepped on from whatever the page box said.
+    int generation = 0;
+    QString edition;
+    QString subpage;
+    bool forward = false;
+    QString pageText; // what the page box was left showing
+    PageSearch pages;
+    std::map<int, HttpPool::Ticket> probes; // in flight
+    std::map<int, DownloadResult> found;    // held until every nearer page is known to be missing
+    std::map<int, QString> failures;
+    int requests = 0;
+
+    QByteArray address(const QString &base, int page) const
+    {
+        return pageAddress(base, edition, QString::number(page), subpage);
+    }
+};
+
 PageLoader::Attempt PageLoader::search(Shown *shown)
 {
     const QString textBefore = m_host.pageText();
-    m_input->searchStarted();
-    const auto searchEnded = qScopeGuard([this] { m_input->searchEnded(); });
-    m_input->takeEscape(); // only a press during this search counts
+    Search search;
+    m_searches.push_back(&search);
+    m_input->beginHold([this, &search] {
+        qCInfo(lcViewer) << "Escape: the page search is cancelled";
+        stopSearch(search);
+    });
+    QTimer notice;
+    notice.setSingleShot(true);
+    connect(&notice, &QTimer::timeout, this, [this] { showWaitNotice(true); });
+    notice.start(kNoticeAfterMs);
+    const auto cleanUp = qScopeGuard([this, &search] {
+        stopProbes(search, false);
+        m_searches.erase(std::find(m_searches.begin(), m_searches.end(), &search));
+        m_input->endHold();
+        showWaitNotice(false);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    plan(search);
+
     Attempt ended = Attempt::Missing;
+    QEventLoop loop;
     for (;;) {
-        // Read afresh each time: events handled below may have changed the page box.
-        bool isNumber = false;
-        const int current = m_host.pageText().toInt(&isNumber);
-        const int next = m_host.searchesForward() ? current + 1 : current - 1;
-        if (!isNumber || next < kFirstPage || next > kLastPage) {
-            qCInfo(lcViewer) << "page search reached the end of the page range without a page";
-            break;
-        }
-        m_host.setPageText(QString::number(next));
-        const Attempt attempt = this->attempt(kSearchThreshold, shown);
-        QCoreApplication::processEvents();
-        if (attempt == Attempt::Found) {
-            return attempt;
-        }
-        if (attempt == Attempt::Failed) {
-            qCWarning(lcViewer) << "page search stopped: a download failed";
-            ended = attempt;
-            break;
-        }
-        if (attempt == Attempt::Cancelled) {
-            qCInfo(lcViewer) << "page search stopped: its download was cancelled";
-            ended = attempt;
-            break;
-        }
-        if (m_input->takeEscape()) {
-            qCInfo(lcViewer) << "page search cancelled with Escape";
+        if (search.stopped || m_closing) {
+            stopProbes(search, false);
             ended = Attempt::Cancelled;
             break;
         }
-        if (m_closing) {
-            ended = Attempt::Cancelled;
+        for (Search::Answer &answer : search.inbox->take()) {
+            if (answer.generation == search.generation && !answer.download.cancelled) {
+                search.probes.erase(answer.page);
+                hear(search, answer.page, std::move(answer.download));
+            }
+        }
+        const PageSearch::Outcome outcome = search.pages.outcome();
+        if (outcome == PageSearch::Outcome::Found) {
+            const int page = *search.pages.decidedPage();
+            // Farther probes still under way are of no use now; their connections are.
+            stopProbes(search, true);
+            qCInfo(lcViewer) << "page search found page" << page << "after" << search.requests << "requests in"
+                             << clock.elapsed() << "ms" << (search.pages.oneAtATime() ? "(one at a time)" : "");
+            const QString pageText = QString::number(page);
+            m_host.setPageText(pageText);
+            ended = take(search.address(m_serverBase, page), kSearchThreshold, std::move(search.found[page]),
+                         search.edition, pageText, search.subpage, shown);
+            if (ended == Attempt::Found) {
+                return ended;
+            }
             break;
+        }
+        if (outcome == PageSearch::Outcome::Failed) {
+            const int page = *search.pages.decidedPage();
+            stopProbes(search, true);
+            qCWarning(lcViewer).noquote() << "page search stopped:" << addressForLog(search.address(m_serverBase, page))
+                                          << "-" << search.failures[page];
+            setFailureNotice(search.failures[page]);
+            ended = Attempt::Failed;
+            break;
+        }
+        if (outcome == PageSearch::Outcome::Exhausted) {
+            qCInfo(lcViewer) << "page search reached the end of the page range without a page after" << search.requests
+                             << "requests";
+            break;
+        }
+
+        while (const std::optional<int> page = search.pages.nextToAsk()) {
+            ask(search, *page);
+        }
+        // The page box shows the page a walk would be trying now.
+        const QString nearest = QString::number(*search.pages.nearestUndecided());
+        if (nearest != search.pageText) {
+            m_host.setPageText(nearest);
+            search.pageText = nearest;
+            if (m_waitNoticeShown) {
+                m_host.showNotice(waitNotice(nearest));
+            }
+        }
+
+        if (search.inbox->empty()) {
+            search.inbox->woken = false;
+            search.inbox->loop = &loop;
+            loop.exec();
+            search.inbox->loop = nullptr;
+            if (!search.inbox->woken && !search.stopped && !m_closing) {
+                // Nothing of ours ended the wait: the program is quitting.
+                qCInfo(lcViewer) << "page search abandoned: the program quits";
+                stopSearch(search);
+                continue;
+            }
+        }
+        if (m_host.pageText() != search.pageText || m_host.editionText() != search.edition ||
+            m_host.subpageText() != search.subpage || m_host.searchesForward() != search.forward) {
+            qCInfo(lcViewer) << "a load during the page search left page" << m_host.pageText()
+                             << "in the page box; the search goes on from there";
+            plan(search);
         }
     }
     m_host.setPageText(textBefore);
     return ended;
+}
+
+void PageLoader::plan(Search &search)
+{
+    stopProbes(search, true);
+    search.found.clear();
+    search.failures.clear();
+    ++search.generation;
+    search.edition = m_host.editionText();
+    search.subpage = m_host.subpageText();
+    search.forward = m_host.searchesForward();
+    search.pageText = m_host.pageText();
+    bool isNumber = false;
+    const int from = search.pageText.toInt(&isNumber);
+    search.pages = isNumber ? PageSearch(from, search.forward, kFirstPage, kLastPage) : PageSearch();
+    if (search.pages.candidates() > 0 && search.address(m_serverBase, kFirstPage).isEmpty()) {
+        qCWarning(lcViewer) << "edition" << search.edition << "forms no page address; nothing requested";
+        search.pages = PageSearch();
+    }
+}
+
+void PageLoader::ask(Search &search, int page)
+{
+    const int generation = search.generation;
+    std::shared_ptr<Search::Inbox> inbox = search.inbox;
+    ++search.requests;
+    search.probes[page] =
+        m_pool.start(search.address(m_serverBase, page), [inbox, generation, page](DownloadResult download) {
+            {
+                const std::lock_guard lock(inbox->mutex);
+                inbox->answers.push_back({generation, page, std::move(download)});
+            }
+            QCoreApplication *application = QCoreApplication::instance();
+            if (!application) {
+                return; // a probe stopped as the program ends
+            }
+            QMetaObject::invokeMethod(
+                application,
+                [inbox] {
+                    inbox->woken = true;
+                    if (inbox->loop) {
+                        inbox->loop->quit();
+                    }
+                },
+                Qt::QueuedConnection);
+        });
+}
+
+void PageLoader::hear(Search &search, int page, DownloadResult download)
+{
+    // The search's own size rule, on the bytes as they came: only the winner goes through the
+    // page image file.
+    const QString failure = transferFailure(download);
+    PageSearch::Answer answer = PageSearch::Answer::Found;
+    if (!failure.isEmpty()) {
+        search.failures[page] = failure;
+        const bool refused = download.status == 429 || download.status == 503 || download.connectionFailed;
+        answer = refused ? PageSearch::Answer::Refused : PageSearch::Answer::Failed;
+    } else if (download.body.size() < kSearchThreshold) {
+        qCDebug(lcViewer) << addressForLog(search.address(m_serverBase, page)) << "gave" << download.body.size()
+                          << "bytes, below" << kSearchThreshold << "- no such page";
+        answer = PageSearch::Answer::Missing;
+    } else {
+        search.found[page] = std::move(download);
+    }
+    if (search.pages.record(page, answer)) {
+        // A server that is overwhelmed, or whose connections fail, gets one request at a time.
+        qCWarning(lcViewer).noquote() << "page search goes on one page at a time:"
+                                      << addressForLog(search.address(m_serverBase, page)) << "-" << failure;
+    }
+}
+
+void PageLoader::stopProbes(Search &search, bool keepConnections)
+{
+    for (const auto &[page, ticket] : search.probes) {
+        m_pool.stop(ticket, keepConnections ? HttpPool::Stop::KeepConnection : HttpPool::Stop::Now);
+    }
+    search.probes.clear();
+}
+
+void PageLoader::stopSearch(Search &search)
+{
+    search.stopped = true;
+    stopProbes(search, false);
+    if (search.inbox->loop) {
+        search.inbox->loop->quit();
+    }
 }
 
 QString PageLoader::transferFailure(const DownloadResult &download) const
@@ -358,7 +572,7 @@ void PageLoader::showWaitNotice(bool visible)
     m_waitNoticeShown = visible;
     if (visible) {
         QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-        m_host.showNotice(QStringLiteral("Caricamento pagina %1... (Esc per annullare)").arg(m_host.pageText()));
+        m_host.showNotice(waitNotice(m_host.pageText()));
     } else {
         QGuiApplication::restoreOverrideCursor();
         m_host.showNotice(m_failureNotice);

@@ -7,9 +7,11 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class Downloader;
 class DownloadThread;
+class HttpPool;
 class LoadInput;
 class Platform;
 class QWidget;
@@ -51,10 +53,12 @@ public:
 // download on a thread of its own while the window goes on painting, the page image file, the
 // size rule, the decode, the fallback to subpage 1, the question and the page search.
 //
-// A load runs to its end before load() returns. While it waits for a download, input to the
-// program's windows is held and handed back afterwards, and Escape cancels the download; during
-// the search events are processed between two attempts, so a command handled there starts a
-// whole load of its own.
+// A load runs to its end before load() returns. While it waits for a download or a page search,
+// input to the program's windows is held and handed back afterwards, and Escape cancels the
+// download or ends the search. The search asks for several pages at once, over the download's
+// kept connections, and shows the nearest one that exists, as a walk from page to page would;
+// other events (paints, timers) are handled while it waits, and a load started by one of them
+// runs whole before the search goes on from whatever it left in the page box.
 class PageLoader : public QObject
 {
     Q_OBJECT
@@ -103,11 +107,19 @@ Q_SIGNALS:
 private:
     enum class Attempt { Found, Missing, Failed, Cancelled };
     struct Shown;
+    struct Search;
     Attempt attempt(qint64 threshold, Shown *shown);
+    Attempt take(const QByteArray &address, qint64 threshold, DownloadResult download, const QString &edition,
+                 const QString &page, const QString &subpage, Shown *shown);
     void loadOnce(Origin origin, Shown *shown, Attempt *last);
     Attempt search(Shown *shown);
     struct Handover;
     std::shared_ptr<Handover> startDownload(const QByteArray &url);
+    void plan(Search &search);
+    void ask(Search &search, int page);
+    void hear(Search &search, int page, DownloadResult download);
+    void stopProbes(Search &search, bool keepConnections);
+    void stopSearch(Search &search);
     DownloadResult fetch(const QByteArray &url);
     QString transferFailure(const DownloadResult &download) const;
     void setFailureNotice(const QString &notice);
@@ -117,8 +129,10 @@ private:
     PageLoaderHost &m_host;
     Platform &m_platform;
     QString m_serverBase;
+    HttpPool &m_pool;
     std::unique_ptr<DownloadThread> m_downloads;
     std::unique_ptr<LoadInput> m_input;
+    std::vector<Search *> m_searches; // under way, innermost last
     int m_loadsRunning = 0;
     bool m_closing = false;
     bool m_startingUp = false;

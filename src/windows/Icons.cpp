@@ -2,31 +2,41 @@
 
 #include "windows/WindowsLog.h"
 
+#include "viewer/ModPNG.h"
+
 #include <QFile>
+#include <QImage>
 
 namespace
 {
 
-QPixmap resourcePixmap(const QString &path)
+// Our own pictures go through the page decoder: Qt's image reader looks through every image
+// format plugin on its first use, which cost the start-up more than decoding all of them.
+QImage resourceImage(const QString &path)
 {
-    QPixmap pixmap(path);
-    if (pixmap.isNull()) {
+    QFile file(path);
+    QImage image;
+    if (file.open(QIODevice::ReadOnly)) {
+        image = decodePagePng(file.readAll(), path);
+    }
+    if (image.isNull()) {
         qCWarning(lcWindows) << "missing picture resource" << path;
     }
-    return pixmap;
+    return image;
 }
 
-// Each size is decoded only when something asks for it: the window's icon is set before the
-// window is shown, and decoding eight sizes up to 256 pixels then cost a sixth of the start-up.
+QPixmap resourcePixmap(const QString &path)
+{
+    return QPixmap::fromImage(resourceImage(path));
+}
+
 QIcon iconFromSizes(const QString &name, std::initializer_list<int> sizes)
 {
     QIcon icon;
     for (const int size : sizes) {
-        const QString path = QStringLiteral(":/icons/%1-%2.png").arg(name).arg(size);
-        if (QFile::exists(path)) {
-            icon.addFile(path, QSize(size, size));
-        } else {
-            qCWarning(lcWindows) << "missing picture resource" << path;
+        const QImage image = resourceImage(QStringLiteral(":/icons/%1-%2.png").arg(name).arg(size));
+        if (!image.isNull()) {
+            icon.addPixmap(QPixmap::fromImage(image));
         }
     }
     return icon;
@@ -36,7 +46,7 @@ QIcon iconFromSizes(const QString &name, std::initializer_list<int> sizes)
 
 QIcon applicationIcon()
 {
-    return iconFromSizes(QStringLiteral("pagiscopo"), {16, 22, 24, 32, 48, 64, 128, 256});
+    return iconFromSizes(QStringLiteral("pagiscopo"), {16, 22, 24, 32, 48, 64});
 }
 
 QIcon starIcon()

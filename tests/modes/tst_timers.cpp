@@ -295,7 +295,11 @@ void TimersTest::ticks_duringAPageLoadAreSkipped()
     m_f->server.clearRequests();
     w().vai_Click();
     w().Timer1->stop();
-    QCOMPARE(requested(), QStringList({national(104), national(103), national(102), national(101), national(100)}));
+    const QStringList asked = requested();
+    QCOMPARE(asked.size(), 5);
+    QCOMPARE(asked.first(), national(104));
+    QCOMPARE(QSet<QString>(asked.begin(), asked.end()),
+             QSet<QString>({national(104), national(103), national(102), national(101), national(100)}));
     QCOMPARE(w().pagpagiscopo->text(), QStringLiteral("100"));
 }
 

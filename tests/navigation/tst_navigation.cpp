@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 // The six navigation commands on the real window, checked by what the server was asked.
@@ -146,7 +147,11 @@ void NavigationTest::previousPage_at100_staysAndLaterSearchesDown()
     w().pagpagiscopo->setText(QStringLiteral("203"));
     m_f->server.clearRequests();
     w().vai_Click();
-    QCOMPARE(requested(), QStringList({national(203), national(202), national(201)}));
+    // Several pages are asked for at once, all of them below 203.
+    const QList<int> asked = nationalPages(requested());
+    QCOMPARE(asked.first(), 203);
+    QVERIFY(asked.contains(202) && asked.contains(201));
+    QVERIFY(std::all_of(asked.begin(), asked.end(), [](int page) { return page >= 196 && page <= 203; }));
     QCOMPARE(w().pagpagiscopo->text(), QStringLiteral("201"));
 }
 
@@ -190,7 +195,10 @@ void NavigationTest::nextPage_from899_asksAndSearchesUpFrom901()
     w().pagpagiscopo->setText(QStringLiteral("899"));
     w().avanti->click();
     QCOMPARE(m_f->platform.questions.size(), 1);
-    QCOMPARE(requested(), QStringList({national(900), national(901), national(902), national(903)}));
+    const QList<int> asked = nationalPages(requested());
+    QCOMPARE(asked.first(), 900);
+    QVERIFY(asked.contains(901) && asked.contains(902) && asked.contains(903));
+    QVERIFY(std::all_of(asked.begin(), asked.end(), [](int page) { return page >= 900 && page <= 908; }));
     QCOMPARE(w().pagpagiscopo->text(), QStringLiteral("903"));
 }
 

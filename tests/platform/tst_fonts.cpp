@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 // The faces the layouts name, measured from what they draw: capitals of the size asked for, bold
@@ -11,6 +12,10 @@
 class FontsTest : public QObject
 {
     Q_OBJECT
+
+public:
+    // Every choice made here and now, none taken from an earlier run.
+    FontsTest() { qputenv("XDG_CACHE_HOME", m_cache.path().toLocal8Bit()); }
 
 private Q_SLOTS:
     void layoutFonts_drawAtTheirSizeAndWeight_data();
@@ -23,6 +28,8 @@ private Q_SLOTS:
 
 private:
     static QImage drawn(const QFont &font, const QString &text);
+
+    QTemporaryDir m_cache;
 };
 
 QImage FontsTest::drawn(const QFont &font, const QString &text)

@@ -1,5 +1,7 @@
 #include "HttpFixture.h"
+#include "SlowPages.h"
 #include "viewer/DownloadUrl.h"
+#include "viewer/HttpPool.h"
 
 #include <QTemporaryFile>
 #include <QTest>
@@ -11,6 +13,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -44,6 +48,29 @@ QByteArray allByteValues()
     return bytes;
 }
 
+// Collects what a pool's transfers hand back, from the pool's thread.
+struct Outcomes {
+    std::mutex mutex;
+    std::condition_variable arrived;
+    QList<DownloadResult> results;
+
+    HttpPool::Finished collect()
+    {
+        return [this](DownloadResult result) {
+            {
+                const std::lock_guard lock(mutex);
+                results.append(std::move(result));
+            }
+            arrived.notify_all();
+        };
+    }
+    bool waitFor(qsizetype count)
+    {
+        std::unique_lock lock(mutex);
+        return arrived.wait_for(lock, 20s, [&] { return results.size() >= count; });
+    }
+};
+
 // Waits, with a bound, for the peer to close; returns true if it did.
 bool waitForPeerClose(int socket, std::chrono::seconds bound)
 {
@@ -73,6 +100,10 @@ private Q_SLOTS:
     void endlessBody_isCutOffAtTheCap();
     void connectionResetMidBody_keepsWhatArrived();
     void successiveDownloads_shareOneConnection();
+    void manyTransfersAtOnce_neverMoreThanSixConnections();
+    void stopToKeepTheConnection_readsAShortAnswerOutAndReusesIt();
+    void stopNow_orALongAnswer_closesTheConnection_data();
+    void stopNow_orALongAnswer_closesTheConnection();
 };
 
 void DownloadUrlTest::unreachableHost_returnsNothingAndNoResponse()
@@ -273,6 +304,88 @@ void DownloadUrlTest::successiveDownloads_shareOneConnection()
     QCOMPARE(requests.size(), 3);
     QCOMPARE(requests.at(1).remotePort, requests.at(0).remotePort);
     QCOMPARE(requests.at(2).remotePort, requests.at(0).remotePort);
+}
+
+void DownloadUrlTest::manyTransfersAtOnce_neverMoreThanSixConnections()
+{
+    HttpFixture server;
+    SlowPages slow(server);
+    for (int i = 0; i < 20; ++i) {
+        slow.add(QStringLiteral("/%1.png").arg(i), 40ms, QByteArray(100, char('a' + i)), 200);
+    }
+    Downloader downloader;
+    Outcomes outcomes;
+    for (int i = 0; i < 20; ++i) {
+        downloader.pool().start(server.url(QStringLiteral("/%1.png").arg(i)), outcomes.collect());
+    }
+    // A plain download meanwhile waits its turn for one of the same connections.
+    QCOMPARE(downloader.get(server.url(QStringLiteral("/0.png"))).body, QByteArray(100, 'a'));
+    QVERIFY(outcomes.waitFor(20));
+    for (const DownloadResult &result : std::as_const(outcomes.results)) {
+        QCOMPARE(result.status, 200);
+        QCOMPARE(result.body.size(), 100);
+    }
+    QVERIFY(slow.mostAtOnce() <= int(HttpPool::kMaxConnectionsPerHost));
+    QVERIFY(slow.mostAtOnce() >= 2);
+    QVERIFY(downloader.pool().connectionsOpened() <= 20);
+}
+
+void DownloadUrlTest::stopToKeepTheConnection_readsAShortAnswerOutAndReusesIt()
+{
+    HttpFixture server;
+    SlowPages slow(server);
+    slow.add(QStringLiteral("/late.png"), 200ms);
+    server.serve(QStringLiteral("/next.png"), QByteArrayLiteral("next"));
+    Downloader downloader;
+    HttpPool &pool = downloader.pool();
+    Outcomes outcomes;
+    const HttpPool::Ticket ticket = pool.start(server.url(QStringLiteral("/late.png")), outcomes.collect());
+    QTRY_COMPARE(slow.answering(), 1);
+    pool.stop(ticket, HttpPool::Stop::KeepConnection);
+    // Its owner hears at once that it is over...
+    QVERIFY(outcomes.waitFor(1));
+    QVERIFY(outcomes.results.first().cancelled);
+    // ...while the answer is read out in the background and the connection goes back to the pool.
+    QTRY_COMPARE(pool.connectionsKeptAfterStop(), 1L);
+    QCOMPARE(downloader.get(server.url(QStringLiteral("/next.png"))).body, QByteArrayLiteral("next"));
+    const auto requests = server.requests();
+    QCOMPARE(requests.size(), 2);
+    QCOMPARE(requests.at(1).remotePort, requests.at(0).remotePort);
+    QCOMPARE(slow.clientsLeft(), 0);
+    QCOMPARE(pool.connectionsOpened(), 1L);
+}
+
+void DownloadUrlTest::stopNow_orALongAnswer_closesTheConnection_data()
+{
+    QTest::addColumn<bool>("now");
+    QTest::addColumn<int>("bodyBytes");
+    QTest::newRow("stopped now") << true << 300;
+    QTest::newRow("kept, but the answer is long") << false << 2 * 1024 * 1024;
+}
+
+void DownloadUrlTest::stopNow_orALongAnswer_closesTheConnection()
+{
+    QFETCH(bool, now);
+    QFETCH(int, bodyBytes);
+    HttpFixture server;
+    SlowPages slow(server);
+    slow.add(QStringLiteral("/late.png"), 3000ms, QByteArray(bodyBytes, 'l'), 200);
+    server.serve(QStringLiteral("/next.png"), QByteArrayLiteral("next"));
+    Downloader downloader;
+    HttpPool &pool = downloader.pool();
+    Outcomes outcomes;
+    const HttpPool::Ticket ticket = pool.start(server.url(QStringLiteral("/late.png")), outcomes.collect());
+    QTRY_COMPARE(slow.answering(), 1);
+    pool.stop(ticket, now ? HttpPool::Stop::Now : HttpPool::Stop::KeepConnection);
+    QVERIFY(outcomes.waitFor(1));
+    QVERIFY(outcomes.results.first().cancelled);
+    // The server sees the client hang up long before its answer would have gone out.
+    QTRY_COMPARE(slow.clientsLeft(), 1);
+    QCOMPARE(downloader.get(server.url(QStringLiteral("/next.png"))).body, QByteArrayLiteral("next"));
+    const auto requests = server.requests();
+    QCOMPARE(requests.size(), 2);
+    QVERIFY(requests.at(1).remotePort != requests.at(0).remotePort);
+    QCOMPARE(pool.connectionsKeptAfterStop(), 0L);
 }
 
 QTEST_GUILESS_MAIN(DownloadUrlTest)

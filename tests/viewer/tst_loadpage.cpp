@@ -1,5 +1,6 @@
 #include "FakePlatform.h"
 #include "HttpFixture.h"
+#include "SlowPages.h"
 #include "TestImages.h"
 #include "WindowFixture.h"
 #include "viewer/DownloadUrl.h"
@@ -13,6 +14,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QSet>
 #include <QSignalBlocker>
 #include <QTest>
 #include <QTimer>
@@ -22,12 +24,27 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <memory>
 
 using namespace std::chrono_literals;
 
 namespace
 {
+
+QSet<int> pagesFrom(int from, int to)
+{
+    QSet<int> pages;
+    for (int page = std::min(from, to); page <= std::max(from, to); ++page) {
+        pages.insert(page);
+    }
+    return pages;
+}
+
+QSet<int> asSet(const QList<int> &pages)
+{
+    return QSet<int>(pages.begin(), pages.end());
+}
 
 const QString kQuestion = QStringLiteral("La pagina del Pagiscopo scelta,non esiste continuare a cercare?\r"
                                          "(potrebbe richiedere alcuni secondi)");
@@ -53,7 +70,7 @@ private Q_SLOTS:
     void answerNo_keepsPictureAndPageBox();
     void search_runsDownByDefaultAndUpAfterNext();
     void search_stopsAtTheEndOfThePageRange();
-    void search_stopsOnEscape();
+    void search_escapeMidSearch_cancelsEveryProbe();
     void search_stopsWhenTheServerIsGone();
     void search_survivesLoadsNestedInItsEvents();
     void editionChoice_loadsTheSamePageFromTheNewEdition();
@@ -181,7 +198,12 @@ void LoadPageTest::search_sizeThreshold()
     m_window->LoadPage();
     QCOMPARE(m_window->pagpagiscopo->text(), stop);
     QCOMPARE(m_platform->questions.size(), 1);
-    QCOMPARE(m_server->requestedPaths().last(), national(stop.toInt()));
+    // 2000 bytes that are no image: found, and the box goes blank.
+    QCOMPARE(m_window->Picture1->hasPicture(), stop == QLatin1String("148"));
+    // The page found and every page before it were asked for, and nothing five beyond it.
+    const QSet<int> asked = asSet(nationalPages(m_server->requestedPaths()));
+    QVERIFY(asked.contains(pagesFrom(150, stop.toInt())));
+    QVERIFY(pagesFrom(150, stop.toInt() - 5).contains(asked));
 }
 
 void LoadPageTest::missingSubpage_fallsBackToSubpage1WithoutAsking()
@@ -230,7 +252,10 @@ void LoadPageTest::search_runsDownByDefaultAndUpAfterNext()
 
     setPage(QStringLiteral("150"));
     m_window->LoadPage();
-    QCOMPARE(m_server->requestedPaths(), QStringList({national(150), national(149), national(148), national(147)}));
+    QCOMPARE(m_server->requestedPaths().first(), national(150));
+    QSet<int> asked = asSet(nationalPages(m_server->requestedPaths()));
+    QVERIFY(asked.contains(pagesFrom(150, 147)));
+    QVERIFY(pagesFrom(150, 142).contains(asked)); // downwards only
     QCOMPARE(m_window->pagpagiscopo->text(), QStringLiteral("147"));
     QCOMPARE(shown(), QImage::fromData(pagePng(147)).convertToFormat(shown().format()));
 
@@ -238,8 +263,11 @@ void LoadPageTest::search_runsDownByDefaultAndUpAfterNext()
     m_window->searchForward = true; // what the next-page command leaves behind
     setPage(QStringLiteral("150"));
     m_window->LoadPage();
-    QCOMPARE(m_server->requestedPaths(), QStringList({national(150), national(151), national(152), national(153)}));
+    asked = asSet(nationalPages(m_server->requestedPaths()));
+    QVERIFY(asked.contains(pagesFrom(150, 153)));
+    QVERIFY(pagesFrom(150, 158).contains(asked)); // upwards only
     QCOMPARE(m_window->pagpagiscopo->text(), QStringLiteral("153"));
+    QCOMPARE(shown(), QImage::fromData(pagePng(153)).convertToFormat(shown().format()));
 }
 
 void LoadPageTest::search_stopsAtTheEndOfThePageRange()
@@ -250,7 +278,8 @@ void LoadPageTest::search_stopsAtTheEndOfThePageRange()
     m_platform->answers = {true, true};
     setPage(QStringLiteral("102"));
     m_window->LoadPage();
-    QCOMPARE(m_server->requestedPaths(), QStringList({national(102), national(101), national(100)}));
+    QCOMPARE(m_server->requestedPaths().size(), 3);
+    QCOMPARE(asSet(nationalPages(m_server->requestedPaths())), pagesFrom(102, 100));
     QCOMPARE(m_window->pagpagiscopo->text(), QStringLiteral("102"));
     QCOMPARE(shown(), before);
 
@@ -262,20 +291,38 @@ void LoadPageTest::search_stopsAtTheEndOfThePageRange()
     QCOMPARE(m_window->pagpagiscopo->text(), QStringLiteral("998"));
 }
 
-void LoadPageTest::search_stopsOnEscape()
+void LoadPageTest::search_escapeMidSearch_cancelsEveryProbe()
 {
     open();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     const QImage before = shown();
+    SlowPages slow(*m_server);
+    for (int page = 499; page >= 400; --page) {
+        slow.add(national(page), SlowPages::kHeld);
+    }
     m_platform->answers = {true};
-    // Escape pressed while the first probe runs: it is seen between two probes.
-    m_platform->whileAsking = [this] {
-        QCoreApplication::postEvent(m_window->pagpagiscopo, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
-    };
+    QString pageBoxMeanwhile;
+    // Escape typed at the window once six probes are out, none of them answered.
+    auto *poll = new QTimer(m_window.get());
+    connect(poll, &QTimer::timeout, poll, [&, poll] {
+        if (slow.answering() == 6) {
+            poll->stop();
+            pageBoxMeanwhile = m_window->pagpagiscopo->text();
+            QTest::keyClick(m_window->windowHandle(), Qt::Key_Escape);
+        }
+    });
+    poll->start(5);
     setPage(QStringLiteral("500"));
     m_window->LoadPage();
-    QCOMPARE(m_server->requestedPaths(), QStringList({national(500), national(499)}));
+    QCOMPARE(pageBoxMeanwhile, QStringLiteral("499")); // the nearest page not yet known
     QCOMPARE(m_window->pagpagiscopo->text(), QStringLiteral("500"));
     QCOMPARE(shown(), before);
+    QCOMPARE(m_window->Picture1->notice(), QString());
+    QCOMPARE(m_platform->questions.size(), 1);
+    // Every probe was dropped at once, and nothing more asked.
+    QTRY_COMPARE(slow.clientsLeft(), 6);
+    QCOMPARE(m_server->requestedPaths().size(), 7);
 }
 
 void LoadPageTest::search_stopsWhenTheServerIsGone()
@@ -519,9 +566,13 @@ void LoadPageTest::failedTransfer_duringSearch_endsItWithTheNotice()
     m_server->serve(national(147), pagePng(147));
     m_platform->answers = {true};
     setPage(QStringLiteral("150"));
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("page search stopped.*")));
+    // Refused among other probes, 148 is asked again on its own, and refused again.
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("page search goes on one page at a time.*")));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("page search stopped.*503")));
     m_window->LoadPage();
-    QCOMPARE(m_server->requestedPaths(), QStringList({national(150), national(149), national(148)}));
+    const QList<int> asked = nationalPages(m_server->requestedPaths());
+    QCOMPARE(asked.count(148), 2);
+    QVERIFY(pagesFrom(150, 143).contains(asSet(asked)));
     QCOMPARE(m_window->Picture1->notice(), QStringLiteral("Il server ha risposto 503"));
     QCOMPARE(m_window->pagpagiscopo->text(), QStringLiteral("150"));
     QCOMPARE(shown(), before);

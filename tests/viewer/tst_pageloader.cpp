@@ -1,20 +1,25 @@
 #include "FakePlatform.h"
 #include "HttpFixture.h"
 #include "PagePaths.h"
+#include "SlowPages.h"
 #include "TestImages.h"
 #include "viewer/DownloadUrl.h"
 #include "viewer/PageLoader.h"
 
 #include <QFile>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include <httplib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -37,10 +42,16 @@ public:
     int showsWhileWaiting = 0;
     int repaints = 0;
     int clears = 0;
+    int shows = 0;
+    QStringList pagesWritten; // every text the loader put in the page box, in order
 
     QString editionText() const override { return edition; }
     QString pageText() const override { return page; }
-    void setPageText(const QString &text) override { page = text; }
+    void setPageText(const QString &text) override
+    {
+        page = text;
+        pagesWritten.append(text);
+    }
     QString subpageText() const override { return subpage; }
     void setSubpageText(const QString &text) override { subpage = text; }
     bool searchesForward() const override { return forward; }
@@ -52,6 +63,7 @@ public:
     }
     void showPicture(QImage image) override
     {
+        ++shows;
         picture = std::move(image);
         hasPicture = true;
     }
@@ -71,6 +83,35 @@ QImage decoded(const QByteArray &png)
     return QImage::fromData(png, "PNG").convertToFormat(QImage::Format_RGB32);
 }
 
+QList<int> range(int from, int to)
+{
+    QList<int> pages;
+    for (int page = from; from <= to ? page <= to : page >= to; page += from <= to ? 1 : -1) {
+        pages.append(page);
+    }
+    return pages;
+}
+
+QSet<int> asSet(const QList<int> &pages)
+{
+    return QSet<int>(pages.begin(), pages.end());
+}
+
+// Runs `action` once `condition` holds, checking from inside whatever event loop is running, for
+// as long as `scope` lives.
+void when(QObject *scope, std::function<bool()> condition, std::function<void()> action)
+{
+    auto *timer = new QTimer(scope);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, condition, action] {
+        if (condition()) {
+            timer->deleteLater();
+            timer->stop();
+            action();
+        }
+    });
+    timer->start(5);
+}
+
 } // namespace
 
 // The page loader on its own, through a host that is no window at all, against a real server.
@@ -86,10 +127,17 @@ private Q_SLOTS:
     void fallback_announcesSubpage1();
     void missingPage_answeredNo_announcesMissingAndKeepsThePicture();
     void search_announcesThePageFoundAndLeavesItInThePageText();
+    void search_fartherPagesAnsweringFirst_theNearestIsShown();
+    void search_acrossAGap_sixInFlightAtMostAndFewPagesBeyond();
+    void search_gapAtTheTopBound_endsAt999WithNothingAbove();
+    void search_serverAnswering503MidSearch_finishesOneAtATime();
+    void search_serverGoneMidSearch_endsWithTheNotice();
+    void search_loadInItsWaitMovesThePageBox_searchGoesOnFromThere();
     void failedTransfer_announcesFailedWithItsNotice();
     void timedLoad_asksNothingAndAnnouncesMissing();
     void loadNestedInTheSearch_isAnnouncedOnItsOwn();
     void close_cancelsTheDownloadAndRefusesLaterLoads();
+    void close_duringTheSearch_cancelsEveryProbe();
     void slowFirstLoad_putsTheWindowOnScreen();
     void prefetchedPage_isRequestedOnceAndShown();
     void prefetchOfAnotherPage_isNotShown();
@@ -97,6 +145,8 @@ private Q_SLOTS:
 private:
     PageLoader &loader();
     QStringList requested() const { return m_server->requestedPaths(); }
+    // The pages the search asked for: every request after the load's first.
+    QList<int> searched() const { return nationalPages(requested().mid(1)); }
 
     std::unique_ptr<HttpFixture> m_server;
     std::unique_ptr<FakePlatform> m_platform;
@@ -105,6 +155,7 @@ private:
     std::unique_ptr<PageLoader> m_loader;
     std::unique_ptr<QSignalSpy> m_shown;
     std::unique_ptr<QSignalSpy> m_nothing;
+    std::unique_ptr<QObject> m_scope; // what a test leaves to run later goes with it
     QByteArray m_page100;
 };
 
@@ -114,6 +165,7 @@ void PageLoaderTest::init()
     m_platform = std::make_unique<FakePlatform>();
     m_downloader = std::make_unique<Downloader>();
     m_host = std::make_unique<FakeHost>();
+    m_scope = std::make_unique<QObject>();
     m_page100 = pagePng(100);
     m_server->serve(national(100), m_page100);
 }
@@ -122,6 +174,7 @@ void PageLoaderTest::cleanup()
 {
     // Whatever a load did, its page image file is gone.
     QVERIFY(!QFile::exists(m_platform->pageImagePath()));
+    m_scope.reset();
     m_shown.reset();
     m_nothing.reset();
     m_loader.reset();
@@ -198,12 +251,202 @@ void PageLoaderTest::search_announcesThePageFoundAndLeavesItInThePageText()
     m_host->forward = true;
     m_platform->answers = {true};
     loader().load();
-    QCOMPARE(requested(), QStringList({national(150), national(151), national(152), national(153)}));
+    QCOMPARE(requested().first(), national(150));
+    // Every page up to the one found, each once, and no more than five beyond it.
+    const QList<int> asked = searched();
+    QVERIFY(asSet(asked).contains(asSet(range(151, 153))));
+    QVERIFY(asSet(range(151, 158)).contains(asSet(asked)));
+    QCOMPARE(asSet(asked).size(), asked.size());
     QCOMPARE(m_host->page, QStringLiteral("153"));
     QCOMPARE(m_shown->size(), 1);
     QCOMPARE(m_shown->first().at(1).toString(), QStringLiteral("153"));
     QCOMPARE(m_shown->first().at(4).toByteArray(), page153);
     QCOMPARE(m_nothing->size(), 0);
+}
+
+void PageLoaderTest::search_fartherPagesAnsweringFirst_theNearestIsShown()
+{
+    // The farther the page, the sooner it answers: 144 exists and answers first, then 147; the
+    // nearer missing pages come last.
+    SlowPages slow(*m_server);
+    const QByteArray page147 = pagePng(147);
+    for (int page = 149; page >= 141; --page) {
+        const std::chrono::milliseconds delay((page - 140) * 60);
+        if (page == 147 || page == 144) {
+            slow.add(national(page), delay, page == 147 ? page147 : pagePng(144), 200);
+        } else {
+            slow.add(national(page), delay);
+        }
+    }
+    m_host->page = QStringLiteral("150");
+    m_platform->answers = {true};
+    loader().load();
+
+    QCOMPARE(m_host->page, QStringLiteral("147"));
+    QCOMPARE(m_shown->size(), 1);
+    QCOMPARE(m_shown->first().at(1).toString(), QStringLiteral("147"));
+    QCOMPARE(m_shown->first().at(4).toByteArray(), page147);
+    QCOMPARE(m_host->shows, 1); // the held page 144 was never decoded or shown
+    QCOMPARE(m_host->picture.convertToFormat(QImage::Format_RGB32), decoded(page147));
+    // The page box showed the nearest page not yet known, never one beyond it.
+    for (const QString &written : m_host->pagesWritten) {
+        QVERIFY2(written.toInt() >= 147 && written.toInt() <= 149, qPrintable(written));
+    }
+    QVERIFY(asSet(range(149, 144)).contains(asSet(searched())));
+    QVERIFY(slow.mostAtOnce() >= 2);
+    QVERIFY(slow.mostAtOnce() <= 6);
+}
+
+void PageLoaderTest::search_acrossAGap_sixInFlightAtMostAndFewPagesBeyond()
+{
+    SlowPages slow(*m_server);
+    for (int page = 199; page >= 140; --page) {
+        if (page == 159) {
+            slow.add(national(page), 25ms, pagePng(159), 200);
+        } else {
+            slow.add(national(page), 25ms);
+        }
+    }
+    m_host->page = QStringLiteral("200");
+    m_platform->answers = {true};
+    loader().load();
+
+    QCOMPARE(m_host->page, QStringLiteral("159"));
+    QCOMPARE(m_shown->size(), 1);
+    const QList<int> asked = searched();
+    QVERIFY(asSet(asked).contains(asSet(range(199, 159))));
+    QVERIFY(asSet(range(199, 154)).contains(asSet(asked)));
+    QCOMPARE(asSet(asked).size(), asked.size());
+    QVERIFY(slow.mostAtOnce() >= 2);
+    QVERIFY(slow.mostAtOnce() <= 6);
+}
+
+void PageLoaderTest::search_gapAtTheTopBound_endsAt999WithNothingAbove()
+{
+    m_host->page = QStringLiteral("994");
+    m_host->forward = true;
+    m_platform->answers = {true};
+    loader().load();
+    QCOMPARE(requested().first(), national(994));
+    QCOMPARE(asSet(searched()), asSet(range(995, 999)));
+    QCOMPARE(searched().size(), 5);
+    QCOMPARE(m_host->page, QStringLiteral("994"));
+    QCOMPARE(m_nothing->size(), 1);
+    QCOMPARE(m_nothing->first().at(0).value<PageLoader::Outcome>(), PageLoader::Outcome::Missing);
+    QCOMPARE(m_platform->questions.size(), 1);
+}
+
+void PageLoaderTest::search_serverAnswering503MidSearch_finishesOneAtATime()
+{
+    // After its first three answers the server refuses every request that comes while it is
+    // busy with another.
+    struct Seen {
+        int page;
+        int status;
+        bool alone;
+    };
+    std::mutex mutex;
+    QList<Seen> seen;
+    std::atomic<int> answering{0};
+    std::atomic<int> served{0};
+    const QByteArray page140 = pagePng(140);
+    for (int page = 149; page >= 130; --page) {
+        m_server->handle(national(page), [&, page](const httplib::Request &, httplib::Response &response) {
+            const int now = ++answering;
+            const int number = ++served;
+            std::this_thread::sleep_for(40ms);
+            const int status = number > 3 && now > 1 ? 503 : page == 140 ? 200 : 404;
+            response.status = status;
+            response.set_content(status == 200 ? page140.toStdString() : std::string(100, 'n'), "image/png");
+            {
+                const std::lock_guard lock(mutex);
+                seen.append({page, status, now == 1});
+            }
+            --answering;
+        });
+    }
+    m_host->page = QStringLiteral("150");
+    m_platform->answers = {true};
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression(QStringLiteral("page search goes on one page at a time.*503")));
+    loader().load();
+
+    QCOMPARE(m_host->page, QStringLiteral("140"));
+    QCOMPARE(m_shown->size(), 1);
+    QCOMPARE(m_shown->first().at(4).toByteArray(), page140);
+    QCOMPARE(m_host->notice, QString());
+    const std::lock_guard lock(mutex);
+    QSet<int> refused;
+    for (const Seen &answer : seen) {
+        if (answer.status == 503) {
+            refused.insert(answer.page);
+        }
+    }
+    QVERIFY(!refused.isEmpty());
+    // Each refused page was asked again and answered; the page found came to a request alone.
+    for (const int page : refused) {
+        QVERIFY2(std::any_of(seen.begin(), seen.end(),
+                             [page](const Seen &answer) { return answer.page == page && answer.status == 404; }),
+                 qPrintable(QString::number(page)));
+    }
+    const auto winner = std::find_if(seen.begin(), seen.end(), [](const Seen &answer) { return answer.status == 200; });
+    QVERIFY(winner != seen.end());
+    QVERIFY(winner->alone);
+}
+
+void PageLoaderTest::search_serverGoneMidSearch_endsWithTheNotice()
+{
+    auto slow = std::make_unique<SlowPages>(*m_server);
+    for (int page = 149; page >= 100; --page) {
+        slow->add(national(page), 150ms);
+    }
+    const QString authority = QUrl(m_server->baseUrl()).authority();
+    m_host->page = QStringLiteral("150");
+    m_platform->answers = {true};
+    // The server goes away while the first probes are out.
+    when(
+        m_scope.get(), [&] { return slow->answering() >= 1; },
+        [this] {
+            m_server.reset();
+            m_server = std::make_unique<HttpFixture>(); // for cleanup(); on another port
+        });
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("page search stopped.*")));
+    loader().load();
+    QCOMPARE(m_nothing->size(), 1);
+    QCOMPARE(m_nothing->first().at(0).value<PageLoader::Outcome>(), PageLoader::Outcome::Failed);
+    QVERIFY2(m_host->notice.startsWith(QStringLiteral("Server non raggiungibile: %1").arg(authority)),
+             qPrintable(m_host->notice));
+    QCOMPARE(m_host->page, QStringLiteral("150"));
+    QCOMPARE(m_shown->size(), 0);
+}
+
+void PageLoaderTest::search_loadInItsWaitMovesThePageBox_searchGoesOnFromThere()
+{
+    // A command handled while the search waits loads page 300 and leaves it in the page box: the
+    // search goes on from 300, as a walk would have stepped on from it.
+    SlowPages slow(*m_server);
+    for (int page = 149; page >= 140; --page) {
+        slow.add(national(page), 200ms);
+    }
+    const QByteArray page300 = pagePng(300);
+    const QByteArray page296 = pagePng(296);
+    m_server->serve(national(300), page300);
+    m_server->serve(national(296), page296);
+    m_host->page = QStringLiteral("150");
+    m_platform->answers = {true};
+    when(
+        m_scope.get(), [&] { return slow.answering() >= 1; },
+        [this] {
+            m_host->page = QStringLiteral("300");
+            m_loader->load();
+        });
+    loader().load();
+    QCOMPARE(m_shown->size(), 2);
+    QCOMPARE(m_shown->at(0).at(1).toString(), QStringLiteral("300"));
+    QCOMPARE(m_shown->at(1).at(1).toString(), QStringLiteral("296"));
+    QCOMPARE(m_shown->at(1).at(4).toByteArray(), page296);
+    QCOMPARE(m_host->page, QStringLiteral("296"));
+    QVERIFY(asSet(searched()).contains(asSet(range(299, 296))));
 }
 
 void PageLoaderTest::failedTransfer_announcesFailedWithItsNotice()
@@ -291,6 +534,26 @@ void PageLoaderTest::close_cancelsTheDownloadAndRefusesLaterLoads()
     loader().load();
     QCOMPARE(requested(), QStringList());
     QCOMPARE(m_nothing->size(), 1);
+}
+
+void PageLoaderTest::close_duringTheSearch_cancelsEveryProbe()
+{
+    SlowPages slow(*m_server);
+    for (int page = 149; page >= 100; --page) {
+        slow.add(national(page), SlowPages::kHeld);
+    }
+    m_host->page = QStringLiteral("150");
+    m_platform->answers = {true};
+    when(
+        m_scope.get(), [&] { return slow.answering() == 6; }, [this] { m_loader->close(); });
+    loader().load();
+    QVERIFY(m_loader->isClosing());
+    QCOMPARE(m_nothing->size(), 1);
+    QCOMPARE(m_nothing->first().at(0).value<PageLoader::Outcome>(), PageLoader::Outcome::Cancelled);
+    QCOMPARE(m_host->page, QStringLiteral("150"));
+    // Every probe hung up, none was answered, and nothing more was asked.
+    QTRY_COMPARE(slow.clientsLeft(), 6);
+    QCOMPARE(requested().size(), 7);
 }
 
 void PageLoaderTest::slowFirstLoad_putsTheWindowOnScreen()

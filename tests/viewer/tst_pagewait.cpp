@@ -1,3 +1,4 @@
+#include "SlowPages.h"
 #include "TestImages.h"
 #include "WindowFixture.h"
 #include "customButton/customButton.h"
@@ -79,6 +80,21 @@ void after(int ms, std::function<void()> action)
     QTimer::singleShot(ms, qApp, std::move(action));
 }
 
+// Runs `action` once `condition` holds, checking every few milliseconds for as long as `scope`
+// lives.
+void once(QObject *scope, std::function<bool()> condition, std::function<void()> action)
+{
+    auto *timer = new QTimer(scope);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, condition, action] {
+        if (condition()) {
+            timer->stop();
+            timer->deleteLater();
+            action();
+        }
+    });
+    timer->start(5);
+}
+
 } // namespace
 
 // The window while a page download is slow: it paints, holds the input, lets Escape and closing
@@ -96,6 +112,8 @@ private Q_SLOTS:
     void escape_cancelsTheDownloadAsANo();
     void ticksDuringDownload_areSkipped();
     void closingDuringDownload_cancelsAndCloses();
+    void inputDuringTheSearch_isDeliveredAfterIt();
+    void closingDuringTheSearch_cancelsEveryProbeAndCloses();
     void slowFirstPage_windowAppearsWaiting();
 
 private:
@@ -213,6 +231,59 @@ void PageWaitTest::closingDuringDownload_cancelsAndCloses()
     QVERIFY(!w().isVisible());
     QTRY_VERIFY(page.clientLeft());
     QVERIFY(m_f->platform.questions.isEmpty());
+}
+
+void PageWaitTest::inputDuringTheSearch_isDeliveredAfterIt()
+{
+    // 540 is missing; the search finds 534 behind five slow missing pages.
+    SlowPages slow(m_f->server);
+    for (int page = 539; page >= 530; --page) {
+        slow.add(national(page), 150ms, page == 534 ? pagePng(534) : HttpFixture::notFoundBody(),
+                 page == 534 ? 200 : 404);
+    }
+    m_f->openShown();
+    w().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w()));
+    w().vai->setFocus();
+    m_f->platform.answers = {true, false};
+    // Next page, typed at the window while the probes are out.
+    once(
+        &w(), [&] { return slow.answering() >= 1; },
+        [&] { QTest::keyClick(w().windowHandle(), Qt::Key_X, Qt::NoModifier); });
+    QString pageAtSecondQuestion;
+    QImage pictureAtSecondQuestion;
+    m_f->platform.whileAsking = [&] {
+        if (m_f->platform.questions.size() == 2) {
+            pageAtSecondQuestion = w().pagpagiscopo->text();
+            pictureAtSecondQuestion = w().Picture1->picture().toImage();
+        }
+    };
+    w().pagpagiscopo->setText(QStringLiteral("540"));
+    w().vai_Click();
+    // The search ended on 534 first; then the key ran the next-page command, which asked about 535.
+    QTRY_COMPARE(m_f->platform.questions.size(), 2);
+    QCOMPARE(pictureAtSecondQuestion, QImage::fromData(pagePng(534)).convertToFormat(pictureAtSecondQuestion.format()));
+    QCOMPARE(pageAtSecondQuestion, QStringLiteral("535"));
+    QCOMPARE(requested().last(), national(535));
+    QCOMPARE(w().pagpagiscopo->text(), QStringLiteral("535"));
+}
+
+void PageWaitTest::closingDuringTheSearch_cancelsEveryProbeAndCloses()
+{
+    SlowPages slow(m_f->server);
+    for (int page = 539; page >= 500; --page) {
+        slow.add(national(page), SlowPages::kHeld);
+    }
+    m_f->openShown();
+    m_f->platform.answers = {true};
+    once(
+        &w(), [&] { return slow.answering() == 6; }, [&] { w().close(); });
+    w().pagpagiscopo->setText(QStringLiteral("540"));
+    w().vai_Click();
+    QVERIFY(!w().isVisible());
+    QTRY_COMPARE(slow.clientsLeft(), 6);
+    QCOMPARE(requested().size(), 7);
+    QCOMPARE(m_f->platform.questions.size(), 1);
 }
 
 void PageWaitTest::slowFirstPage_windowAppearsWaiting()
