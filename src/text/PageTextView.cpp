@@ -11,6 +11,7 @@
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QStringList>
 #include <QToolTip>
 
 PageTextView::PageTextView(formpagiscopo &window, QString settingsPath, QString language)
@@ -32,7 +33,13 @@ PageTextView::PageTextView(formpagiscopo &window, QString settingsPath, QString 
             return;
         }
         m_links = links;
-        qCDebug(lcText) << links.size() << "links on the page shown";
+        if (lcText().isDebugEnabled()) {
+            QStringList found;
+            for (const PageLink &link : links) {
+                found << QStringLiteral("%1@%2,%3").arg(link.page).arg(link.row).arg(link.column);
+            }
+            qCDebug(lcText).noquote() << links.size() << "links on the page shown:" << found.join(u' ');
+        }
         updatePointer(m_window.Picture1->mapFromGlobal(QCursor::pos()));
         Q_EMIT linksChanged();
     });
@@ -41,6 +48,7 @@ PageTextView::PageTextView(formpagiscopo &window, QString settingsPath, QString 
             return;
         }
         m_text = text;
+        qCDebug(lcText) << text.size() << "characters read on the page shown";
         m_copyText->setEnabled(!text.isEmpty());
         setDescription(text);
         Q_EMIT textChanged();
