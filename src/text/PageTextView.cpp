@@ -47,11 +47,13 @@ PageTextView::PageTextView(formpagiscopo &window, QString settingsPath, QString 
         if (reading != m_reading) {
             return;
         }
+        m_reading = 0;
         m_text = text;
         qCDebug(lcText) << text.size() << "characters read on the page shown";
         m_copyText->setEnabled(!text.isEmpty());
         setDescription(text);
         Q_EMIT textChanged();
+        Q_EMIT pageRead();
     });
 
     PictureBox *picture = m_window.Picture1;
@@ -66,6 +68,7 @@ void PageTextView::pageShown(const QString &page, const QImage &picture)
     forget();
     if (picture.isNull()) {
         m_recogniser->cancel();
+        m_reading = 0;
         return;
     }
     m_pictureKey = m_window.Picture1->image().cacheKey();

@@ -26,6 +26,8 @@ public:
     QAction *copyTextAction() const { return m_copyText; }
     const QList<PageLink> &links() const { return m_links; }
     const QString &text() const { return m_text; }
+    // Whether the page shown is still being read; pageRead() follows.
+    bool isReading() const { return m_reading != 0; }
     // The link under a point of the picture box, if any.
     const PageLink *linkAt(const QPoint &boxPos) const;
 
@@ -35,6 +37,8 @@ Q_SIGNALS:
     // The newest page's links and text have been read (either may be empty).
     void linksChanged();
     void textChanged();
+    // The newest page has been read to its end, with or without text.
+    void pageRead();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

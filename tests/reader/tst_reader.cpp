@@ -4,6 +4,8 @@
 #include "customButton/customButton.h"
 #include "reader/PageFile.h"
 #include "reader/Reader.h"
+#include "server/Catalogue.h"
+#include "text/PageTextView.h"
 #include "windows/Controls.h"
 #include "windows/PictureBox.h"
 
@@ -16,6 +18,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -92,6 +95,7 @@ private Q_SLOTS:
     void menu_entries();
     void menu_noPageYet_copyAndSaveDisabled();
     void menu_opensFromTheMenuKeyAndShiftF10_onThePictureOnly();
+    void menu_copyText_offUntilThePageIsRead_thenCopiesWhatWasRead();
 
     void copy_putsThePagePixelsOnTheClipboard();
     void copy_ctrlCOnlyWithThePictureFocused();
@@ -129,6 +133,15 @@ private:
         w().vai_Click();
     }
     QString settingsPath() const { return m_f->platform.favouritesDir() + QStringLiteral("/pagiscopo.conf"); }
+    // Until the page shown has been read, "Copia testo" is off whatever the page holds.
+    void waitForReading()
+    {
+        PageTextView &text = w().textView();
+        if (text.isReading()) {
+            QSignalSpy read(&text, &PageTextView::pageRead);
+            QVERIFY(read.wait(60000));
+        }
+    }
     void contextMenuEvent(QContextMenuEvent::Reason reason)
     {
         QContextMenuEvent event(reason, QPoint(40, 40), w().Picture1->mapToGlobal(QPoint(40, 40)));
@@ -247,7 +260,7 @@ void ReaderTest::menu_entries_data()
     QTest::addColumn<QStringList>("expected");
     const auto menu = [](bool copy, bool back, bool forward, bool in, bool out) {
         const auto state = [](bool on) { return on ? QStringLiteral("|on") : QStringLiteral("|off"); };
-        // The page's text is not read yet when the menu opens right after the page is shown.
+        // These pages are noise, with no text to read.
         return QStringList{QStringLiteral("&Copia immagine|Ctrl+C") + state(copy),
                            QStringLiteral("Copia &testo|Ctrl+Shift+C|off"),
                            QStringLiteral("&Salva immagine...|Ctrl+S") + state(copy),
@@ -283,6 +296,7 @@ void ReaderTest::menu_entries()
             typePage(step);
         }
     }
+    waitForReading();
     QTEST(menuOpenedBy([this] { contextMenuEvent(QContextMenuEvent::Mouse); }), "expected");
 }
 
@@ -316,6 +330,47 @@ void ReaderTest::menu_opensFromTheMenuKeyAndShiftF10_onThePictureOnly()
     QCOMPARE(menuOpenedBy([this] { QTest::keyClick(w().pagpagiscopo, Qt::Key_F10, Qt::ShiftModifier); }),
              QStringList());
     QCOMPARE(w().pagpagiscopo->text(), QStringLiteral("100"));
+}
+
+void ReaderTest::menu_copyText_offUntilThePageIsRead_thenCopiesWhatWasRead()
+{
+    m_f->server.serve(national(200), Catalogue::renderPng(u"Nazionale", 200, 1, Catalogue::fixedTime()));
+    m_f->openShown();
+    waitForReading();
+    activate();
+    QAction *copyText = w().textView().copyTextAction();
+    QList<bool> onWhenShown;
+    connect(&w().pageLoader(), &PageLoader::pageShown, this, [&] { onWhenShown << copyText->isEnabled(); });
+    const auto copyTextEntry = [this] {
+        return menuOpenedBy([this] { contextMenuEvent(QContextMenuEvent::Mouse); }).value(1);
+    };
+
+    typePage(QStringLiteral("200"));
+    QTRY_COMPARE(onWhenShown, QList<bool>{false});
+    waitForReading();
+    const QString text = w().textView().text();
+    QCOMPARE(text.count(u'\n'), 25);
+    QVERIFY2(text.contains(QLatin1String("SPORT")), qPrintable(text));
+    QCOMPARE(copyTextEntry(), QStringLiteral("Copia &testo|Ctrl+Shift+C|on"));
+    QTest::keyClick(&w(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(m_f->platform.copiedTexts, QStringList{text});
+    // A noise page has no text: "Copia testo" is off once it is read, and the sample page's
+    // text is gone with it.
+    typePage(QStringLiteral("540"));
+    QTRY_COMPARE(onWhenShown, QList<bool>({false, false}));
+    waitForReading();
+    QVERIFY(w().textView().text().isEmpty());
+    QCOMPARE(copyTextEntry(), QStringLiteral("Copia &testo|Ctrl+Shift+C|off"));
+    QTest::keyClick(&w(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(m_f->platform.copiedTexts.size(), 1);
+
+    // Nor does a page left as soon as it is shown, most likely before its reading ends.
+    typePage(QStringLiteral("200"));
+    QTRY_COMPARE(onWhenShown.size(), 3);
+    typePage(QStringLiteral("540"));
+    waitForReading();
+    QVERIFY(w().textView().text().isEmpty());
+    QVERIFY(!copyText->isEnabled());
 }
 
 void ReaderTest::copy_putsThePagePixelsOnTheClipboard()
