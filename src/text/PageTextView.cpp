@@ -6,7 +6,6 @@
 #include "windows/PictureBox.h"
 #include "windows/formpagiscopo.h"
 
-#include <QAccessible>
 #include <QAction>
 #include <QHelpEvent>
 #include <QLineEdit>
@@ -59,9 +58,13 @@ PageTextView::PageTextView(formpagiscopo &window, QString settingsPath, QString 
     PictureBox *picture = m_window.Picture1;
     picture->setMouseTracking(true);
     picture->installEventFilter(this);
+    QAccessible::installActivationObserver(this);
 }
 
-PageTextView::~PageTextView() = default;
+PageTextView::~PageTextView()
+{
+    QAccessible::removeActivationObserver(this);
+}
 
 void PageTextView::pageShown(const QString &page, const QImage &picture)
 {
@@ -178,6 +181,12 @@ void PageTextView::copyText()
         return;
     }
     m_window.platform().copyText(m_text);
+}
+
+void PageTextView::accessibilityActiveChanged(bool)
+{
+    // A screen reader started after the page was read hears it without waiting for the next one.
+    setDescription(m_text);
 }
 
 void PageTextView::setDescription(const QString &text)

@@ -2,6 +2,7 @@
 
 #include "text/PageLinks.h"
 
+#include <QAccessible>
 #include <QObject>
 #include <QString>
 
@@ -14,7 +15,7 @@ class formpagiscopo;
 // What the main window does with the text read from the page shown: the page numbers on it
 // become links (a pointing hand, a tip, a click that goes there as if typed), "Copia testo" puts
 // the text on the clipboard, and a screen reader finds the text as the picture's description.
-class PageTextView : public QObject
+class PageTextView : public QObject, private QAccessible::ActivationObserver
 {
     Q_OBJECT
 
@@ -49,6 +50,7 @@ private:
     bool isCurrent() const;
     void updatePointer(const QPoint &boxPos);
     void setDescription(const QString &text);
+    void accessibilityActiveChanged(bool active) override;
 
     formpagiscopo &m_window;
     TextRecogniser *m_recogniser = nullptr;
