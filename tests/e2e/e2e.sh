@@ -72,5 +72,25 @@ is_unmapped() { ! is_viewable "$1"; }
 # pixel_at PNG X Y: the colour of one pixel as RRGGBB.
 pixel_at() { convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
 
+# start_accessibility: a private session bus for the program, with the accessibility bus that
+# at-spi-bus-launcher starts from it (and its registry, which AT-SPI clients ask for the
+# applications), so that the case can see the program as a screen reader does.
+start_accessibility() {
+    exec 3>"$XS_DIR/bus.address"
+    dbus-daemon --session --nofork --print-address=3 >"$XS_DIR/dbus.log" 2>&1 &
+    xs_track $!
+    exec 3>&-
+    xs_poll 20 grep -q . "$XS_DIR/bus.address" || fail "the session bus did not start"
+    DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$XS_DIR/bus.address")
+    export DBUS_SESSION_BUS_ADDRESS
+    /usr/libexec/at-spi-bus-launcher --launch-immediately >"$XS_DIR/at-spi.log" 2>&1 &
+    xs_track $!
+    xs_poll 20 dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress ||
+        fail "at-spi-bus-launcher gave no accessibility bus"
+}
+# at_spi ARGS...: accessible-text.py with Debian's interpreter, which has the AT-SPI bindings,
+# whatever else comes first on the path.
+at_spi() { /usr/bin/python3 "$here/accessible-text.py" "$@"; }
+
 . "$here/cases/$case_name.sh"
 echo "PASS: $case_name"

@@ -1,19 +1,7 @@
 # A screen reader finds the text read on the page shown as the description of the picture
 # ("Pagina teletext"), through AT-SPI on a private session bus, and the next page's text replaces
 # it once that page is read.
-# The session bus, and the accessibility bus that at-spi-bus-launcher starts from it (with the
-# registry that AT-SPI clients ask for the applications).
-exec 3>"$XS_DIR/bus.address"
-dbus-daemon --session --nofork --print-address=3 >"$XS_DIR/dbus.log" 2>&1 &
-xs_track $!
-exec 3>&-
-xs_poll 20 grep -q . "$XS_DIR/bus.address" || fail "the session bus did not start"
-DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$XS_DIR/bus.address")
-export DBUS_SESSION_BUS_ADDRESS
-/usr/libexec/at-spi-bus-launcher --launch-immediately >"$XS_DIR/at-spi.log" 2>&1 &
-xs_track $!
-bus_up() { dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress; }
-xs_poll 20 bus_up || fail "at-spi-bus-launcher gave no accessibility bus"
+start_accessibility
 
 PAGISCOPO_LAUNCH=(env QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_LOGGING_RULES=pagiscopo.text.debug=true)
 start_pagiscopo
@@ -22,8 +10,7 @@ xs_poll 20 grep -q "$P/page-100.png" "$ACCESS_LOG" || fail "start-up did not loa
 xs_poll 60 sh -c "[ \$(grep -c 'characters read on the page shown' '$XS_DIR/pagiscopo.log') -ge 1 ]" ||
     fail "page 100 was never read"
 
-# Debian's interpreter, which has the AT-SPI bindings, whatever else is first on the path.
-description() { /usr/bin/python3 "$here/accessible-text.py" pagiscopo "Pagina teletext" >"$XS_DIR/description.txt"; }
+description() { at_spi pagiscopo "Pagina teletext" >"$XS_DIR/description.txt"; }
 # described_as DRAWN: at least half the words of five letters or more that the server drew on the
 # page are in the description, each as a whole word.
 described_as() {

@@ -1,6 +1,8 @@
-# A page number printed on the page is a link once the page has been read: over it a tip appears,
-# and a left click asks the server for that page and puts its number in the page box, as if typed.
-PAGISCOPO_LAUNCH=(env QT_LOGGING_RULES=pagiscopo.text.debug=true)
+# A page number printed on the page is a link once the page has been read: over it a tip says
+# where it goes (read through AT-SPI, as a screen reader would), and a left click asks the server
+# for that page and puts its number in the page box, as if typed.
+start_accessibility
+PAGISCOPO_LAUNCH=(env QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_LOGGING_RULES=pagiscopo.text.debug=true)
 start_pagiscopo
 P=/pagiscopo/pub/tt4web/Nazionale
 xs_poll 20 grep -q "$P/page-100.png" "$ACCESS_LOG" || fail "start-up did not load page 100"
@@ -36,13 +38,14 @@ off_x=$((PICTURE_X + 4))
 
 # Qt shows tips in the active window only.
 xdotool windowactivate --sync "$WINDOW"
-tip_shown() { xdotool search --onlyvisible --class pagiscopo | grep -vx "$WINDOW" | grep -q .; }
-no_tip() { ! tip_shown; }
+tip_says() { [ "$(at_spi --tips pagiscopo)" = "$1" ]; }
+no_tip() { ! at_spi --tips pagiscopo; }
 xdotool mousemove --window "$WINDOW" "$off_x" "$link_y"
 xdotool mousemove --window "$WINDOW" "$link_x" "$link_y"
-xs_poll 20 tip_shown || fail "no tip over the link to page $target at $link_x,$link_y"
+xs_poll 20 tip_says "Vai a pagina $target" ||
+    fail "no tip 'Vai a pagina $target' over the link at $link_x,$link_y: '$(at_spi --tips pagiscopo)'"
 xdotool mousemove --window "$WINDOW" "$off_x" "$link_y"
-xs_poll 20 no_tip || fail "the tip stayed after the pointer left the link"
+xs_poll 20 no_tip || fail "the tip stayed after the pointer left the link: '$(at_spi --tips pagiscopo)'"
 
 [ "$(count_requests_for "$P/page-$target.png")" = 0 ] || fail "page $target was asked for before the click"
 click_at "$link_x" "$link_y"
