@@ -11,6 +11,15 @@ xs_poll 20 picture_matches "$XS_DIR/page100.png" || fail "the picture box does n
 xs_poll 60 grep -q "links on the page shown:" "$XS_DIR/pagiscopo.log" || fail "page 100 was never read"
 "$PAGE_TEXT" Nazionale 100 >"$XS_DIR/page100.txt" || fail "no text for page 100"
 
+# The page box's inside, with the focus elsewhere so that no text cursor blinks in it; first as
+# it shows 100.
+box_shot() {
+    xs_shot "$WINDOW" "$XS_DIR/shot.png" && convert "$XS_DIR/shot.png" -crop 45x29+394+34 +repage "$1"
+}
+click_at 416 48
+xdotool key Tab
+xs_poll 20 box_shot "$XS_DIR/box-100.png" || fail "no screenshot of the page box"
+
 # The links found, as "PAGE@ROW,COLUMN", held against the text the server drew: the first one
 # that stands where the server drew that number is the one to follow.
 found=$(sed -n 's/.*links on the page shown: *//p' "$XS_DIR/pagiscopo.log" | tail -n 1)
@@ -40,12 +49,26 @@ off_x=$((PICTURE_X + 4))
 xdotool windowactivate --sync "$WINDOW"
 tip_says() { [ "$(at_spi --tips pagiscopo)" = "$1" ]; }
 no_tip() { ! at_spi --tips pagiscopo; }
+# The pointer takes another shape over the link (a pointing hand, though only its pixels can be
+# seen here) and the page's own again beside it.
+pointer_is() { [ "$("$POINTER_SHAPE")" = "$1" ]; }
+pointer_is_not() { ! pointer_is "$1"; }
+# The program sets the shape as the pointer moves, so the page's own is the one that stays.
+settled_pointer() {
+    local before after
+    before=$("$POINTER_SHAPE") && sleep 0.3 && after=$("$POINTER_SHAPE") && [ "$before" = "$after" ] &&
+        echo "$after" >"$XS_DIR/pointer.txt"
+}
 xdotool mousemove --window "$WINDOW" "$off_x" "$link_y"
+xs_poll 20 settled_pointer || fail "no pointer shape"
+page_pointer=$(cat "$XS_DIR/pointer.txt")
 xdotool mousemove --window "$WINDOW" "$link_x" "$link_y"
+xs_poll 20 pointer_is_not "$page_pointer" || fail "the pointer over the link looks as it does beside it"
 xs_poll 20 tip_says "Vai a pagina $target" ||
     fail "no tip 'Vai a pagina $target' over the link at $link_x,$link_y: '$(at_spi --tips pagiscopo)'"
 xdotool mousemove --window "$WINDOW" "$off_x" "$link_y"
 xs_poll 20 no_tip || fail "the tip stayed after the pointer left the link: '$(at_spi --tips pagiscopo)'"
+xs_poll 20 pointer_is "$page_pointer" || fail "the pointer kept the link's shape after leaving it"
 
 [ "$(count_requests_for "$P/page-$target.png")" = 0 ] || fail "page $target was asked for before the click"
 click_at "$link_x" "$link_y"
@@ -55,26 +78,21 @@ xs_poll 20 picture_matches "$XS_DIR/target.png" || fail "the picture box does no
 pages=$(grep -o ' GET [^ ]*' "$ACCESS_LOG" | grep -v "page-100.png" | awk '{print $2}' | sort -u | paste -sd' ')
 [ "$pages" = "$P/page-$target.png" ] || fail "asked for $pages after the click on $target"
 
-# The page box shows the number just as it does when the number is typed there and confirmed
-# (the box's inside, with the focus elsewhere so that no text cursor blinks in it).
-box_shot() {
-    xs_shot "$WINDOW" "$XS_DIR/shot.png" && convert "$XS_DIR/shot.png" -crop 45x29+394+34 +repage "$1"
-}
+# The page box shows the number just as it does when the number is typed there and confirmed,
+# and not as it did before.
 click_at 416 48
 xdotool key Tab
 xs_poll 20 box_shot "$XS_DIR/box-clicked.png" || fail "no screenshot of the page box"
+[ "$(compare -metric AE "$XS_DIR/box-clicked.png" "$XS_DIR/box-100.png" null: 2>&1)" != 0 ] ||
+    fail "the page box looks the same after the click on $target as with 100"
 click_at 416 48
 xdotool key ctrl+a type "$target"
 xdotool key Return
-xs_poll 20 sh -c "[ \$(grep -c ' GET $P/page-$target.png ' '$ACCESS_LOG') -ge 2 ]" || fail "typing $target asked nothing"
+# Once by the click, once by fetch above, and now typed.
+xs_poll 20 sh -c "[ \$(grep -c ' GET $P/page-$target.png ' '$ACCESS_LOG') -ge 3 ]" || fail "typing $target asked nothing"
 xdotool key Tab
-same_box() { box_shot "$XS_DIR/box-typed.png" && [ "$(compare -metric AE "$XS_DIR/box-clicked.png" "$XS_DIR/box-typed.png" null: 2>&1)" = 0 ]; }
+same_box() {
+    box_shot "$XS_DIR/box-typed.png" &&
+        [ "$(compare -metric AE "$XS_DIR/box-clicked.png" "$XS_DIR/box-typed.png" null: 2>&1)" = 0 ]
+}
 xs_poll 20 same_box || fail "the page box after the click differs from the box with $target typed"
-# and not as it was before the click.
-click_at 416 48
-xdotool key ctrl+a type 100
-xdotool key Return Tab
-xs_poll 20 picture_matches "$XS_DIR/page100.png" || fail "typing 100 did not show page 100"
-box_shot "$XS_DIR/box-100.png" || fail "no screenshot of the page box"
-[ "$(compare -metric AE "$XS_DIR/box-clicked.png" "$XS_DIR/box-100.png" null: 2>&1)" != 0 ] ||
-    fail "the page box looks the same with 100 as after the click on $target"
