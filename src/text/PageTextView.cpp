@@ -185,7 +185,8 @@ void PageTextView::copyText()
 
 void PageTextView::accessibilityActiveChanged(bool)
 {
-    // A screen reader started after the page was read hears it without waiting for the next one.
+    // Accessibility can come on after the page was read (Qt's bridge learns its bus's address from
+    // an answer that may come after the first page): describe the page shown now, not from the next.
     setDescription(m_text);
 }
 
