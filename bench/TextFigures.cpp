@@ -96,6 +96,9 @@ QImage drawPage(const QStringList &rows, const QFont &font, int seed)
     const int baseline = (cellHeight - metrics.height()) / 2 + metrics.ascent();
     for (int row = 0; row < rows.size(); ++row) {
         const auto &[ink, paper] = colourPairs().at((row * 7 + seed) % colourPairs().size());
+        // The clip is still the previous row's last cell, which would keep this row's paper out
+        // of the picture and leave dark ink on the black underneath.
+        painter.setClipping(false);
         painter.fillRect(0, row * cellHeight, Catalogue::PageWidth, cellHeight, paper);
         painter.setPen(ink);
         const QString &line = rows.at(row);
