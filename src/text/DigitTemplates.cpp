@@ -11,12 +11,11 @@
 namespace
 {
 
-// Two pixels differ when their ink differs by more than this (of 255)...
-constexpr int kPixelDifference = 96;
-// ...and two cells are the same character when at most one pixel in this many differs (two in a
-// 9 x 16 cell): the same glyph drawn at the same place differs by nothing at all, a 0 from an O
-// or a 3 from an 8 by many more.
-constexpr int kPixelsPerDifference = 60;
+// Two cells are the same character when none of their pixels differs by more than this (of 255).
+// The same glyph drawn at the same place in any two colours differs by a rounding step at most,
+// while a 0 and an O can differ in no more than the two pixels of the zero's dot: a budget of
+// differing pixels, however small, would take such an O for a zero.
+constexpr int kPixelDifference = 64;
 
 QString groupFor(QSize cell)
 {
@@ -63,10 +62,8 @@ void DigitTemplates::clear()
 bool DigitTemplates::sameCell(const uchar *a, const uchar *b) const
 {
     const int pixels = m_cell.width() * m_cell.height();
-    const int allowed = std::max(1, pixels / kPixelsPerDifference);
-    int different = 0;
     for (int i = 0; i < pixels; ++i) {
-        if (std::abs(int(a[i]) - int(b[i])) > kPixelDifference && ++different > allowed) {
+        if (std::abs(int(a[i]) - int(b[i])) > kPixelDifference) {
             return false;
         }
     }
