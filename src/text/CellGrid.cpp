@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace
 {
@@ -11,6 +12,8 @@ namespace
 constexpr int kBlankDistance = 40;
 // A pixel counts as inked from half ink up, as background below it.
 constexpr int kHalfInk = 128;
+// Two cells are the same character when none of their pixels differs by more than this.
+constexpr int kSameInk = 64;
 
 int distance(QRgb a, QRgb b)
 {
@@ -216,6 +219,16 @@ void CellGrid::squashDoubleHeight()
             col = end + 1;
         }
     }
+}
+
+bool CellGrid::sameInk(const uchar *a, const uchar *b, int pixels)
+{
+    for (int i = 0; i < pixels; ++i) {
+        if (std::abs(int(a[i]) - int(b[i])) > kSameInk) {
+            return false;
+        }
+    }
+    return true;
 }
 
 QImage CellGrid::normalised() const

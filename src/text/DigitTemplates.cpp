@@ -6,16 +6,8 @@
 #include <QFile>
 #include <QSettings>
 
-#include <cstdlib>
-
 namespace
 {
-
-// Two cells are the same character when none of their pixels differs by more than this (of 255).
-// The same glyph drawn at the same place in any two colours differs by a rounding step at most,
-// while a 0 and an O can differ in no more than the two pixels of the zero's dot: a budget of
-// differing pixels, however small, would take such an O for a zero.
-constexpr int kPixelDifference = 64;
 
 QString groupFor(QSize cell)
 {
@@ -59,21 +51,11 @@ void DigitTemplates::clear()
     m_ink = {};
 }
 
-bool DigitTemplates::sameCell(const uchar *a, const uchar *b) const
-{
-    const int pixels = m_cell.width() * m_cell.height();
-    for (int i = 0; i < pixels; ++i) {
-        if (std::abs(int(a[i]) - int(b[i])) > kPixelDifference) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool DigitTemplates::matches(int digit, const uchar *ink) const
 {
     const QByteArray &known = m_ink[std::size_t(digit)];
-    return !known.isEmpty() && sameCell(reinterpret_cast<const uchar *>(known.constData()), ink);
+    return !known.isEmpty() &&
+           CellGrid::sameInk(reinterpret_cast<const uchar *>(known.constData()), ink, m_cell.width() * m_cell.height());
 }
 
 std::optional<int> DigitTemplates::match(const uchar *ink) const
@@ -104,7 +86,8 @@ bool DigitTemplates::numberFitsAt(const CellGrid &grid, int col, const std::arra
     // Equal digits are equal cells and different digits different ones, whatever is known yet.
     for (int i = 0; i < 3; ++i) {
         for (int j = i + 1; j < 3; ++j) {
-            if ((digits[std::size_t(i)] == digits[std::size_t(j)]) != sameCell(grid.ink(0, col + i), grid.ink(0, col + j))) {
+            if ((digits[std::size_t(i)] == digits[std::size_t(j)]) !=
+                CellGrid::sameInk(grid.ink(0, col + i), grid.ink(0, col + j), grid.cellPixels())) {
                 return false;
             }
         }

@@ -48,7 +48,6 @@ public:
     bool save(const QString &path) const;
 
 private:
-    bool sameCell(const uchar *a, const uchar *b) const;
     bool numberFitsAt(const CellGrid &grid, int col, const std::array<int, 3> &digits) const;
     void learnAt(const CellGrid &grid, int col, const std::array<int, 3> &digits);
     int findNumber(const CellGrid &grid, const std::array<int, 3> &digits, const QString &headerText) const;
