@@ -297,12 +297,19 @@ QStringList OcrEngine::readGrid(const QImage &normalised, QSize cell, const std:
         const int row = qBound(0, (symbol.top + symbol.bottom) / 2 / pitch, CellGrid::Rows - 1);
         int col = qBound(0, (symbol.left + symbol.right) / 2 / cell.width(), CellGrid::Columns - 1);
         QString &line = rows[row];
-        for (const QChar ch : symbol.text) {
+        for (QChar ch : symbol.text) {
             while (col < CellGrid::Columns && line.at(col) != u' ') {
                 ++col;
             }
             if (col >= CellGrid::Columns) {
                 break;
+            }
+            // The teletext character sets have straight quotes only; the engine's language model
+            // prefers the typographic ones.
+            if (ch == u'\u2018' || ch == u'\u2019') {
+                ch = u'\'';
+            } else if (ch == u'\u201c' || ch == u'\u201d' || ch == u'\u201e') {
+                ch = u'"';
             }
             line[col++] = ch;
         }
