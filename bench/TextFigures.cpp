@@ -163,6 +163,23 @@ qsizetype editDistance(const QString &a, const QString &b)
     return previous[std::size_t(b.size())];
 }
 
+// What a page's reading went from and came to, for looking at where it goes wrong: the picture,
+// the page the recogniser was given, the text that was drawn and the text that was read.
+void dumpPage(const QString &dir, int index, const Page &page, const CellGrid &grid, const QString &text)
+{
+    const QString stem = QStringLiteral("%1/%2-%3").arg(dir).arg(index, 3, 10, QLatin1Char('0')).arg(page.number);
+    bool ok = page.picture.save(stem + QStringLiteral("-picture.png")) &&
+              grid.normalised().save(stem + QStringLiteral("-normalised.png"));
+    for (const auto &[suffix, content] : {std::pair{QStringLiteral("-drawn.txt"), page.rows.join(u'\n') + u'\n'},
+                                          std::pair{QStringLiteral("-read.txt"), text}}) {
+        QFile file(stem + suffix);
+        ok = ok && file.open(QIODevice::WriteOnly) && file.write(content.toUtf8()) >= 0;
+    }
+    if (!ok) {
+        std::fprintf(stderr, "bench: cannot write the page's files as %s-*\n", qPrintable(stem));
+    }
+}
+
 } // namespace
 
 QStringList textSets()
@@ -236,6 +253,10 @@ int childText(const QString &set)
         const QString truth = comparable(page.rows);
         const QString read = comparable(text.split(u'\n'));
         errors.push_back(double(editDistance(read, truth)) / double(std::max<qsizetype>(1, truth.size())));
+        // PAGISCOPO_BENCH_DUMP=DIR keeps each page's files in DIR, PAGISCOPO_BENCH_SHOW prints its text.
+        if (qEnvironmentVariableIsSet("PAGISCOPO_BENCH_DUMP")) {
+            dumpPage(qEnvironmentVariable("PAGISCOPO_BENCH_DUMP"), int(errors.size()), page, grid, text);
+        }
         if (qEnvironmentVariableIsSet("PAGISCOPO_BENCH_SHOW")) {
             std::fprintf(stderr, "--- %d: %.3f\n%s\n", page.number, errors.back(), qPrintable(text));
         }
