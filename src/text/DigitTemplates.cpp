@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QSettings>
 
+#include <algorithm>
+
 namespace
 {
 
@@ -49,6 +51,20 @@ void DigitTemplates::clear()
 {
     m_headerColumn = -1;
     m_ink = {};
+}
+
+int DigitTemplates::baseline() const
+{
+    int lowest = -1;
+    for (const QByteArray &ink : m_ink) {
+        for (int y = m_cell.height() - 1; y > lowest && !ink.isEmpty(); --y) {
+            const char *line = ink.constData() + y * m_cell.width();
+            if (std::any_of(line, line + m_cell.width(), [](char v) { return uchar(v) >= 128; })) {
+                lowest = y;
+            }
+        }
+    }
+    return lowest;
 }
 
 bool DigitTemplates::matches(int digit, const uchar *ink) const

@@ -25,6 +25,10 @@ public:
     // The header's column of the page number's first digit; -1 while not found.
     int headerColumn() const { return m_headerColumn; }
 
+    // The lowest row of the cell the known digits' ink reaches, the line they stand on; -1 while
+    // none is known.
+    int baseline() const;
+
     bool matches(int digit, const uchar *ink) const;
     // The one known digit the cell matches.
     std::optional<int> match(const uchar *ink) const;
