@@ -96,6 +96,9 @@ QImage drawPage(const QStringList &rows, const QFont &font, int seed)
     const int baseline = (cellHeight - metrics.height()) / 2 + metrics.ascent();
     for (int row = 0; row < rows.size(); ++row) {
         const auto &[ink, paper] = colourPairs().at((row * 7 + seed) % colourPairs().size());
+        // The clip is still the previous row's last cell, which would keep this row's paper out
+        // of the picture and leave dark ink on the black underneath.
+        painter.setClipping(false);
         painter.fillRect(0, row * cellHeight, Catalogue::PageWidth, cellHeight, paper);
         painter.setPen(ink);
         const QString &line = rows.at(row);
@@ -158,6 +161,23 @@ qsizetype editDistance(const QString &a, const QString &b)
         std::swap(previous, current);
     }
     return previous[std::size_t(b.size())];
+}
+
+// What a page's reading went from and came to, for looking at where it goes wrong: the picture,
+// the page the recogniser was given, the text that was drawn and the text that was read.
+void dumpPage(const QString &dir, int index, const Page &page, const CellGrid &grid, const QString &text)
+{
+    const QString stem = QStringLiteral("%1/%2-%3").arg(dir).arg(index, 3, 10, QLatin1Char('0')).arg(page.number);
+    bool ok = page.picture.save(stem + QStringLiteral("-picture.png")) &&
+              grid.normalised().save(stem + QStringLiteral("-normalised.png"));
+    for (const auto &[suffix, content] : {std::pair{QStringLiteral("-drawn.txt"), page.rows.join(u'\n') + u'\n'},
+                                          std::pair{QStringLiteral("-read.txt"), text}}) {
+        QFile file(stem + suffix);
+        ok = ok && file.open(QIODevice::WriteOnly) && file.write(content.toUtf8()) >= 0;
+    }
+    if (!ok) {
+        std::fprintf(stderr, "bench: cannot write the page's files as %s-*\n", qPrintable(stem));
+    }
 }
 
 } // namespace
@@ -233,6 +253,10 @@ int childText(const QString &set)
         const QString truth = comparable(page.rows);
         const QString read = comparable(text.split(u'\n'));
         errors.push_back(double(editDistance(read, truth)) / double(std::max<qsizetype>(1, truth.size())));
+        // PAGISCOPO_BENCH_DUMP=DIR keeps each page's files in DIR, PAGISCOPO_BENCH_SHOW prints its text.
+        if (qEnvironmentVariableIsSet("PAGISCOPO_BENCH_DUMP")) {
+            dumpPage(qEnvironmentVariable("PAGISCOPO_BENCH_DUMP"), int(errors.size()), page, grid, text);
+        }
         if (qEnvironmentVariableIsSet("PAGISCOPO_BENCH_SHOW")) {
             std::fprintf(stderr, "--- %d: %.3f\n%s\n", page.number, errors.back(), qPrintable(text));
         }

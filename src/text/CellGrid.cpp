@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace
 {
@@ -11,6 +12,8 @@ namespace
 constexpr int kBlankDistance = 40;
 // A pixel counts as inked from half ink up, as background below it.
 constexpr int kHalfInk = 128;
+// Two cells are the same character when none of their pixels differs by more than this.
+constexpr int kSameInk = 64;
 
 int distance(QRgb a, QRgb b)
 {
@@ -80,9 +83,30 @@ void CellGrid::readCell(const QImage &picture, int row, int col)
             }
         }
     }
-    const QRgb background =
-        std::max_element(counts.begin(), counts.end(), [](const auto &a, const auto &b) { return a.second < b.second; })
-            ->first;
+    // The background is the colour of the cell's left and right edges, where a character's strokes
+    // seldom reach: a bold glyph drawn twice as high can have more ink than paper, and would be
+    // read inverted, as the holes between its strokes. Ties go to the colour of most pixels.
+    std::vector<std::pair<QRgb, int>> edges;
+    for (int y = 0; y < height; ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(picture.constScanLine(y0 + y)) + x0;
+        for (const int x : {0, width - 1}) {
+            const QRgb colour = line[x] | 0xff000000u;
+            auto found =
+                std::find_if(edges.begin(), edges.end(), [colour](const auto &c) { return c.first == colour; });
+            if (found == edges.end()) {
+                edges.emplace_back(colour, 1);
+            } else {
+                ++found->second;
+            }
+        }
+    }
+    auto total = [&counts](QRgb colour) {
+        return std::find_if(counts.begin(), counts.end(), [colour](const auto &c) { return c.first == colour; })
+            ->second;
+    };
+    const QRgb background = std::max_element(edges.begin(), edges.end(), [&](const auto &a, const auto &b) {
+                                return a.second < b.second || (a.second == b.second && total(a.first) < total(b.first));
+                            })->first;
     int farthest = 0;
     for (const auto &[colour, count] : counts) {
         farthest = std::max(farthest, distance(colour, background));
@@ -216,6 +240,16 @@ void CellGrid::squashDoubleHeight()
             col = end + 1;
         }
     }
+}
+
+bool CellGrid::sameInk(const uchar *a, const uchar *b, int pixels)
+{
+    for (int i = 0; i < pixels; ++i) {
+        if (std::abs(int(a[i]) - int(b[i])) > kSameInk) {
+            return false;
+        }
+    }
+    return true;
 }
 
 QImage CellGrid::normalised() const

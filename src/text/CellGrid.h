@@ -40,6 +40,11 @@ public:
     // The whole grid as dark ink on white, the picture's size, for a text recogniser.
     QImage normalised() const;
 
+    // Whether two cells of `pixels` pixels carry the same character: the same glyph drawn in
+    // any two colours differs by a rounding step at most, while a 0 and an O can differ in no
+    // more than the two pixels of the zero's dot, so no pixel may differ by much.
+    static bool sameInk(const uchar *a, const uchar *b, int pixels);
+
 private:
     struct Cell {
         QRgb background = 0;

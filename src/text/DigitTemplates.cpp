@@ -6,17 +6,10 @@
 #include <QFile>
 #include <QSettings>
 
-#include <cstdlib>
+#include <algorithm>
 
 namespace
 {
-
-// Two pixels differ when their ink differs by more than this (of 255)...
-constexpr int kPixelDifference = 96;
-// ...and two cells are the same character when at most one pixel in this many differs (two in a
-// 9 x 16 cell): the same glyph drawn at the same place differs by nothing at all, a 0 from an O
-// or a 3 from an 8 by many more.
-constexpr int kPixelsPerDifference = 60;
 
 QString groupFor(QSize cell)
 {
@@ -60,23 +53,25 @@ void DigitTemplates::clear()
     m_ink = {};
 }
 
-bool DigitTemplates::sameCell(const uchar *a, const uchar *b) const
+int DigitTemplates::baseline() const
 {
-    const int pixels = m_cell.width() * m_cell.height();
-    const int allowed = std::max(1, pixels / kPixelsPerDifference);
-    int different = 0;
-    for (int i = 0; i < pixels; ++i) {
-        if (std::abs(int(a[i]) - int(b[i])) > kPixelDifference && ++different > allowed) {
-            return false;
+    int lowest = -1;
+    for (const QByteArray &ink : m_ink) {
+        for (int y = m_cell.height() - 1; y > lowest && !ink.isEmpty(); --y) {
+            const char *line = ink.constData() + y * m_cell.width();
+            if (std::any_of(line, line + m_cell.width(), [](char v) { return uchar(v) >= 128; })) {
+                lowest = y;
+            }
         }
     }
-    return true;
+    return lowest;
 }
 
 bool DigitTemplates::matches(int digit, const uchar *ink) const
 {
     const QByteArray &known = m_ink[std::size_t(digit)];
-    return !known.isEmpty() && sameCell(reinterpret_cast<const uchar *>(known.constData()), ink);
+    return !known.isEmpty() &&
+           CellGrid::sameInk(reinterpret_cast<const uchar *>(known.constData()), ink, m_cell.width() * m_cell.height());
 }
 
 std::optional<int> DigitTemplates::match(const uchar *ink) const
@@ -107,7 +102,8 @@ bool DigitTemplates::numberFitsAt(const CellGrid &grid, int col, const std::arra
     // Equal digits are equal cells and different digits different ones, whatever is known yet.
     for (int i = 0; i < 3; ++i) {
         for (int j = i + 1; j < 3; ++j) {
-            if ((digits[std::size_t(i)] == digits[std::size_t(j)]) != sameCell(grid.ink(0, col + i), grid.ink(0, col + j))) {
+            if ((digits[std::size_t(i)] == digits[std::size_t(j)]) !=
+                CellGrid::sameInk(grid.ink(0, col + i), grid.ink(0, col + j), grid.cellPixels())) {
                 return false;
             }
         }

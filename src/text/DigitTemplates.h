@@ -25,6 +25,10 @@ public:
     // The header's column of the page number's first digit; -1 while not found.
     int headerColumn() const { return m_headerColumn; }
 
+    // The lowest row of the cell the known digits' ink reaches, the line they stand on; -1 while
+    // none is known.
+    int baseline() const;
+
     bool matches(int digit, const uchar *ink) const;
     // The one known digit the cell matches.
     std::optional<int> match(const uchar *ink) const;
@@ -48,7 +52,6 @@ public:
     bool save(const QString &path) const;
 
 private:
-    bool sameCell(const uchar *a, const uchar *b) const;
     bool numberFitsAt(const CellGrid &grid, int col, const std::array<int, 3> &digits) const;
     void learnAt(const CellGrid &grid, int col, const std::array<int, 3> &digits);
     int findNumber(const CellGrid &grid, const std::array<int, 3> &digits, const QString &headerText) const;

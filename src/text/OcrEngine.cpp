@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QScopeGuard>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -41,6 +42,9 @@ bool writeAll(int fd, const void *data, size_t size)
     }
     return true;
 }
+
+// Blank lines between the rows of the page the recogniser is given.
+constexpr int kRowGap = 2;
 
 } // namespace
 
@@ -266,8 +270,21 @@ QStringList OcrEngine::readGrid(const QImage &normalised, QSize cell, const std:
     if (normalised.isNull() || !cell.isValid() || !start()) {
         return {};
     }
+    const QImage gray = normalised.convertToFormat(QImage::Format_Grayscale8);
+    // The rows go to the recogniser apart: a descender that reaches the foot of its cell would
+    // otherwise touch a capital in the cell below and make one blob of two characters of two
+    // lines, which the engine reads as neither.
+    const int pitch = cell.height() + kRowGap;
+    QImage spaced(gray.width(), CellGrid::Rows * pitch, QImage::Format_Grayscale8);
+    spaced.fill(255);
+    for (int row = 0; row < CellGrid::Rows; ++row) {
+        for (int y = 0; y < cell.height() && row * cell.height() + y < gray.height(); ++y) {
+            std::copy_n(gray.constScanLine(row * cell.height() + y), gray.width(),
+                        spaced.scanLine(row * pitch + kRowGap / 2 + y));
+        }
+    }
     std::vector<Symbol> symbols;
-    if (!exchange(normalised.convertToFormat(QImage::Format_Grayscale8), cancelled, &symbols)) {
+    if (!exchange(spaced, cancelled, &symbols)) {
         return {};
     }
     QStringList rows(CellGrid::Rows, QString(CellGrid::Columns, u' '));
@@ -277,15 +294,22 @@ QStringList OcrEngine::readGrid(const QImage &normalised, QSize cell, const std:
         }
         // Each character in the cell its box's centre falls in; one that finds its cell taken
         // (two narrow characters read in one cell) takes the next free one.
-        const int row = qBound(0, (symbol.top + symbol.bottom) / 2 / cell.height(), CellGrid::Rows - 1);
+        const int row = qBound(0, (symbol.top + symbol.bottom) / 2 / pitch, CellGrid::Rows - 1);
         int col = qBound(0, (symbol.left + symbol.right) / 2 / cell.width(), CellGrid::Columns - 1);
         QString &line = rows[row];
-        for (const QChar ch : symbol.text) {
+        for (QChar ch : symbol.text) {
             while (col < CellGrid::Columns && line.at(col) != u' ') {
                 ++col;
             }
             if (col >= CellGrid::Columns) {
                 break;
+            }
+            // The teletext character sets have straight quotes only; the engine's language model
+            // prefers the typographic ones.
+            if (ch == u'\u2018' || ch == u'\u2019') {
+                ch = u'\'';
+            } else if (ch == u'\u201c' || ch == u'\u201d' || ch == u'\u201e') {
+                ch = u'"';
             }
             line[col++] = ch;
         }

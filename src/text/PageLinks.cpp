@@ -40,9 +40,10 @@ template <typename Classify> QList<PageLink> linksInRows(int rows, Classify clas
     return links;
 }
 
-bool looksLikeDecimalMark(const CellGrid &grid, int row, int col)
+bool looksLikeDecimalMark(const CellGrid &grid, int row, int col, int baseline)
 {
-    // A small blot low in the cell: a full stop or a comma.
+    // A small blot low in the cell: a full stop or a comma. Where the digits' baseline is known,
+    // on it or below it, which a hyphen is not: 501-512 is a range, not a decimal.
     if (grid.isBlank(row, col) || grid.isMosaic(row, col)) {
         return false;
     }
@@ -59,8 +60,8 @@ bool looksLikeDecimalMark(const CellGrid &grid, int row, int col)
             }
         }
     }
-    return bottom >= 0 && top * 2 >= size.height() && (bottom - top + 1) * 5 <= size.height() * 2 &&
-           (right - left + 1) * 2 <= size.width();
+    return bottom >= 0 && top * 2 >= size.height() && (baseline < 0 || bottom >= baseline - 1) &&
+           (bottom - top + 1) * 5 <= size.height() * 2 && (right - left + 1) * 2 <= size.width();
 }
 
 } // namespace
@@ -71,6 +72,7 @@ QList<PageLink> findPageLinks(const CellGrid &grid, const DigitTemplates &templa
         return {};
     }
     const bool complete = templates.isComplete();
+    const int baseline = templates.baseline();
     QList<PageLink> links = linksInRows(CellGrid::Rows, [&](int row, int col) {
         if (grid.isBlank(row, col) || grid.isMosaic(row, col)) {
             return kOther;
@@ -86,7 +88,7 @@ QList<PageLink> findPageLinks(const CellGrid &grid, const DigitTemplates &templa
                 return digit;
             }
         }
-        if (read == u'.' || read == u',' || looksLikeDecimalMark(grid, row, col)) {
+        if (read == u'.' || read == u',' || looksLikeDecimalMark(grid, row, col, baseline)) {
             return kDecimalMark;
         }
         return kOther;

@@ -3,6 +3,9 @@
 #include "text/CellGrid.h"
 #include "text/TextLog.h"
 
+#include <algorithm>
+#include <vector>
+
 PageReader::PageReader(QString settingsPath, QString language)
     : m_settingsPath(std::move(settingsPath)), m_engine(std::move(language))
 {
@@ -76,22 +79,90 @@ QString PageReader::read(const CellGrid &grid, int page, const std::function<boo
 
 QString PageReader::composeText(const CellGrid &grid, const DigitTemplates &templates, const QStringList &readRows)
 {
+    // What each cell holds: nothing for a blank cell or block graphics, else the digit the
+    // templates know or the recogniser's character.
+    std::vector<QChar> chars(std::size_t(CellGrid::Rows * CellGrid::Columns), u' ');
+    std::vector<bool> known(chars.size(), false);
+    std::vector<int> inked;
+    for (int row = 0; row < CellGrid::Rows; ++row) {
+        for (int col = 0; col < CellGrid::Columns; ++col) {
+            if (grid.isBlank(row, col) || grid.isMosaic(row, col)) {
+                continue;
+            }
+            const int at = row * CellGrid::Columns + col;
+            inked.push_back(at);
+            // The recogniser misreads a zero as a nine now and then; the learned digits do not.
+            if (templates.cellSize() == grid.cellSize()) {
+                if (const std::optional<int> digit = templates.match(grid.ink(row, col))) {
+                    chars[std::size_t(at)] = QChar(u'0' + *digit);
+                    known[std::size_t(at)] = true;
+                    continue;
+                }
+            }
+            chars[std::size_t(at)] = cellChar(readRows.value(row), col);
+        }
+    }
+
+    // The cells of a page that carry the same ink hold the same character, so the reading most of
+    // them got stands for all: the recogniser misreads a character here and there, and skips one
+    // now and then (a full stop at the end of a line, a letter its word's box left out), but
+    // rarely the same one everywhere on the page.
+    struct Glyph {
+        int first;
+        bool doubleHeight;
+        std::vector<int> cells;
+    };
+    std::vector<Glyph> glyphs;
+    auto inkOf = [&grid](int at) { return grid.ink(at / CellGrid::Columns, at % CellGrid::Columns); };
+    for (const int at : inked) {
+        const bool doubleHeight = grid.isDoubleHeight(at / CellGrid::Columns, at % CellGrid::Columns);
+        auto same = std::find_if(glyphs.begin(), glyphs.end(), [&](const Glyph &glyph) {
+            return glyph.doubleHeight == doubleHeight &&
+                   CellGrid::sameInk(inkOf(glyph.first), inkOf(at), grid.cellPixels());
+        });
+        if (same == glyphs.end()) {
+            glyphs.push_back({at, doubleHeight, {at}});
+        } else {
+            same->cells.push_back(at);
+        }
+    }
+    for (const Glyph &glyph : glyphs) {
+        if (glyph.cells.size() < 2) {
+            continue;
+        }
+        std::vector<std::pair<QChar, int>> votes;
+        int readings = 0;
+        for (const int at : glyph.cells) {
+            const QChar ch = chars[std::size_t(at)];
+            if (ch == u' ') {
+                continue;
+            }
+            ++readings;
+            auto vote = std::find_if(votes.begin(), votes.end(), [ch](const auto &v) { return v.first == ch; });
+            if (vote == votes.end()) {
+                votes.emplace_back(ch, 1);
+            } else {
+                ++vote->second;
+            }
+        }
+        const auto most = std::max_element(votes.begin(), votes.end(),
+                                           [](const auto &a, const auto &b) { return a.second < b.second; });
+        if (most == votes.end() || most->second * 2 <= readings) {
+            continue;
+        }
+        for (const int at : glyph.cells) {
+            if (!known[std::size_t(at)]) {
+                chars[std::size_t(at)] = most->first;
+            }
+        }
+    }
+
     QStringList lines;
     bool anything = false;
     for (int row = 0; row < CellGrid::Rows; ++row) {
         QString line(CellGrid::Columns, u' ');
         for (int col = 0; col < CellGrid::Columns; ++col) {
-            if (grid.isBlank(row, col) || grid.isMosaic(row, col)) {
-                continue;
-            }
-            // The recogniser misreads a zero as a nine now and then; the learned digits do not.
-            if (templates.cellSize() == grid.cellSize()) {
-                if (const std::optional<int> digit = templates.match(grid.ink(row, col))) {
-                    line[col] = QChar(u'0' + *digit);
-                    continue;
-                }
-            }
-            line[col] = cellChar(readRows.value(row), col);
+            line[col] = chars[std::size_t(row * CellGrid::Columns + col)];
         }
         while (!line.isEmpty() && line.back() == u' ') {
             line.chop(1);

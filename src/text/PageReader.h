@@ -32,7 +32,8 @@ public:
     const OcrEngine &engine() const { return m_engine; }
 
     // The text of a grid as read: a digit where the templates know one, the recogniser's
-    // character elsewhere, blank cells and block graphics as spaces.
+    // character elsewhere, blank cells and block graphics as spaces; cells of the same ink take
+    // the character most of them were read as.
     static QString composeText(const CellGrid &grid, const DigitTemplates &templates, const QStringList &readRows);
 
 private:
