@@ -4,12 +4,14 @@
 // The program also serves as its own child for the start-up and memory figures (--child ...), so
 // that each start-up is a fresh process, as a user's is.
 
+#include "platform/Fonts.h"
 #include "platform/Platform.h"
 #include "TextFigures.h"
 #include "platform/QtPlatform.h"
 #include "server/SampleServer.h"
 #include "viewer/DownloadUrl.h"
 #include "viewer/HttpPool.h"
+#include "windows/Icons.h"
 #include "windows/PictureBox.h"
 #include "windows/formpagiscopo.h"
 
@@ -167,9 +169,10 @@ int childStartup(int argc, char **argv, const QString &server)
 {
     QElapsedTimer clock;
     clock.start();
+    startLoadingFontSystem(decodePicturesAhead);
     QApplication app(argc, argv);
-    QtPlatform::installTranslationsAndFonts();
     QtPlatform platform;
+    QtPlatform::installTranslationsAndFonts();
     formpagiscopo window(platform, Downloader::shared(), server);
     window.show();
     window.Picture1->repaint();

@@ -1,9 +1,11 @@
 #include "app/AppLog.h"
 #include "app/SignalCloser.h"
 #include "app/StartOptions.h"
+#include "platform/Fonts.h"
 #include "platform/QtPlatform.h"
 #include "server/SampleServer.h"
 #include "viewer/DownloadUrl.h"
+#include "windows/Icons.h"
 #include "windows/formpagiscopo.h"
 
 #include <QApplication>
@@ -33,6 +35,10 @@ int main(int argc, char *argv[])
     }
 
     chooseWindowSystem();
+    // While the application object connects to the window system, fontconfig loads and the
+    // window's pictures are decoded after it, on a thread of their own. Only now: fontconfig reads
+    // the environment there, and setting a variable meanwhile (above) could move it under its feet.
+    startLoadingFontSystem(decodePicturesAhead);
     // A screen scaled by 1.25 or 1.5 would give the page's pixels and the buttons' drawn lines
     // uneven widths; a whole scale keeps every one of them a block of whole screen pixels.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
@@ -40,10 +46,12 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("pagiscopo"));
     QApplication::setApplicationVersion(QStringLiteral(PAGISCOPO_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Pagiscopo"));
-    QtPlatform::installTranslationsAndFonts();
     // From here on SIGTERM, SIGINT and SIGHUP close the window as its close box would, even while
-    // the first page is still loading.
+    // the first page is still loading; so nothing stays behind of the private folder made next.
     SignalCloser signalCloser;
+    // Before the fonts, which may still be loading: the private folder needs none of them.
+    QtPlatform platform;
+    QtPlatform::installTranslationsAndFonts();
 
     // With no server named, the sample service built into the program answers on a loopback port,
     // so the program shows pages on a machine with no network at all.
@@ -59,7 +67,6 @@ int main(int argc, char *argv[])
         serverBase = builtInServer.baseUrl();
     }
 
-    QtPlatform platform;
     // Watched before the first page loads: a signal or the close box during a slow start-up ends
     // the program there and then.
     formpagiscopo window(platform, Downloader::shared(), serverBase,

@@ -19,11 +19,33 @@
 #include <QStandardPaths>
 #include <QStringList>
 
+#include <future>
+#include <thread>
+
+#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
 namespace
 {
+
+// Joined at exit at the latest: a thread still joinable when it is destroyed ends the program.
+struct FontSystemLoader {
+    std::thread thread;
+    std::shared_future<void> loaded;
+    ~FontSystemLoader()
+    {
+        if (thread.joinable()) {
+            thread.join();
+        }
+    }
+};
+
+FontSystemLoader &fontSystemLoader()
+{
+    static FontSystemLoader loader;
+    return loader;
+}
 
 const char *const kWineFonts = "/usr/share/wine/fonts/";
 
@@ -490,8 +512,38 @@ int designPixels(qreal points)
     return qRound(points * 96.0 / 72.0);
 }
 
+void startLoadingFontSystem(std::function<void()> afterwards)
+{
+    FontSystemLoader &loader = fontSystemLoader();
+    if (loader.thread.joinable()) {
+        return;
+    }
+    std::promise<void> loaded;
+    loader.loaded = loaded.get_future().share();
+    loader.thread = std::thread([loaded = std::move(loaded), afterwards = std::move(afterwards)]() mutable {
+        // Should fontconfig be asked meanwhile on another thread, it loads on its own there and
+        // keeps one of the two configurations: slower, never wrong.
+        if (FcInit() != FcTrue) {
+            qCWarning(lcPlatform) << "fontconfig cannot load its configuration: texts may be drawn in a stand-in face";
+        }
+        loaded.set_value();
+        if (afterwards) {
+            afterwards();
+        }
+    });
+}
+
+void awaitFontSystem()
+{
+    const FontSystemLoader &loader = fontSystemLoader();
+    if (loader.loaded.valid()) {
+        loader.loaded.wait();
+    }
+}
+
 QFont designFont(const QString &family, qreal points, bool bold)
 {
+    awaitFontSystem();
     const int pixels = designPixels(points);
     const QString key = family.toLower() + QLatin1Char('/') + QString::number(pixels) + (bold ? u'b' : u'r');
     // The face chosen for each font asked for. Names, not fonts: a QFont kept past the application

@@ -2,6 +2,8 @@
 
 #include <QFont>
 
+#include <functional>
+
 class QString;
 
 // The window layouts name Windows faces (MS Sans Serif, Tahoma, Tw Cen MT ...) at Windows point
@@ -17,3 +19,11 @@ QFont designFont(const QString &family, qreal points, bool bold);
 
 // Pixels of the em of a font of `points` points at the layouts' 96 dots per inch.
 int designPixels(qreal points);
+
+// fontconfig reads its configuration and its caches of every installed font the first time it is
+// asked, which takes several milliseconds. This starts that on a thread of its own, to be called
+// once before the application object is made, which has no need of it; the first font asked for
+// through designFont (or awaitFontSystem) waits for it to end. The same thread then runs
+// `afterwards`, which nothing here waits for.
+void startLoadingFontSystem(std::function<void()> afterwards = {});
+void awaitFontSystem();

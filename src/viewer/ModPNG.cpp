@@ -43,6 +43,7 @@ struct PngInput {
 
 struct PngReport {
     const QString *what = nullptr;
+    bool quiet = false; // a decode ahead of the load logs nothing: the load decodes a refused file anew
     char error[256] = {};
     char lastWarning[256] = {};
 };
@@ -75,7 +76,9 @@ void onWarning(png_structp png, png_const_charp message)
     auto *report = static_cast<PngReport *>(png_get_error_ptr(png));
     copyMessage(report->lastWarning, message);
     // Returns normally to libpng, so a log line may be built here.
-    qCDebug(lcViewer).noquote() << "page image" << *report->what << "- libpng warns:" << message;
+    if (!report->quiet) {
+        qCDebug(lcViewer).noquote() << "page image" << *report->what << "- libpng warns:" << message;
+    }
 }
 
 struct PngHeader {
@@ -181,28 +184,15 @@ struct PngReadStructs {
     ~PngReadStructs() { png_destroy_read_struct(&png, &info, nullptr); }
 };
 
-} // namespace
-
-QImage LoadPNGPicture(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        qCWarning(lcViewer) << "page image" << path << "cannot be read:" << file.errorString();
-        return {};
-    }
-    if (file.size() > kMaxPageFileBytes) {
-        qCWarning(lcViewer) << "page image" << path << "has" << file.size()
-                            << "bytes, more than any page - not decoded";
-        return {};
-    }
-    return decodePagePng(file.readAll(), path);
-}
-
-QImage decodePagePng(QByteArray bytes, const QString &what)
+QImage decode(QByteArray bytes, const QString &what, bool quiet)
 {
     PngReport report;
     report.what = &what;
+    report.quiet = quiet;
     const auto refuse = [&](const QString &why) {
+        if (quiet) {
+            return QImage();
+        }
         QString line = why;
         if (report.lastWarning[0] != '\0') {
             line += QStringLiteral(" (after libpng's warning: %1)").arg(QString::fromUtf8(report.lastWarning));
@@ -275,4 +265,42 @@ QImage decodePagePng(QByteArray bytes, const QString &what)
         image.convertTo(format);
     }
     return image;
+}
+
+} // namespace
+
+QImage LoadPNGPicture(const QString &path)
+{
+    return LoadPNGPicture(path, {});
+}
+
+QImage LoadPNGPicture(const QString &path, const DecodedAhead &ahead)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCWarning(lcViewer) << "page image" << path << "cannot be read:" << file.errorString();
+        return {};
+    }
+    if (file.size() > kMaxPageFileBytes) {
+        qCWarning(lcViewer) << "page image" << path << "has" << file.size()
+                            << "bytes, more than any page - not decoded";
+        return {};
+    }
+    const QByteArray bytes = file.readAll();
+    if (!ahead.picture.isNull() && bytes == ahead.bytes) {
+        return ahead.picture;
+    }
+    return decode(bytes, path, false);
+}
+
+QImage decodePagePng(QByteArray bytes, const QString &what)
+{
+    return decode(std::move(bytes), what, false);
+}
+
+DecodedAhead decodeAhead(QByteArray bytes)
+{
+    static const QString what = QStringLiteral("decoded ahead of its load");
+    QImage picture = decode(bytes, what, true);
+    return {std::move(bytes), std::move(picture)};
 }

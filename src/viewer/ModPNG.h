@@ -18,5 +18,15 @@ inline constexpr qint64 kMaxPicturePixels = qint64(2048) * 2048;
 // Format_RGB32 when the file has no transparency, else Format_ARGB32, at 8 bits a sample.
 QImage LoadPNGPicture(const QString &path);
 
+// A page's bytes decoded as they arrive, on the download's thread, before the load writes them to
+// the page image file. Loading the file then takes this picture where the file holds exactly these
+// bytes, and decodes the file as above where it does not or where the picture was refused.
+struct DecodedAhead {
+    QByteArray bytes;
+    QImage picture;
+};
+DecodedAhead decodeAhead(QByteArray bytes);
+QImage LoadPNGPicture(const QString &path, const DecodedAhead &ahead);
+
 // The same for bytes already in memory; `what` names them in log lines.
 QImage decodePagePng(QByteArray bytes, const QString &what);

@@ -55,6 +55,7 @@ struct PageLoader::Handover {
     std::condition_variable arrived;
     bool done = false;
     DownloadResult result;
+    DecodedAhead ahead; // set with `result`, for a download made ahead of its load
     QEventLoop *loop = nullptr; // touched on the loader's thread only
 };
 
@@ -156,6 +157,8 @@ PageLoader::Attempt PageLoader::attempt(qint64 threshold, Shown *shown)
 PageLoader::Attempt PageLoader::take(const QByteArray &address, qint64 threshold, DownloadResult download,
                                      const QString &edition, const QString &page, const QString &subpage, Shown *shown)
 {
+    // Whatever comes of this answer, a picture decoded ahead is never some later answer's.
+    const DecodedAhead ahead = std::exchange(m_decodedAhead, {});
     if (download.cancelled) {
         return Attempt::Cancelled;
     }
@@ -195,7 +198,7 @@ PageLoader::Attempt PageLoader::take(const QByteArray &address, qint64 threshold
     // page would otherwise hold two pictures at once.
     m_host.clearPicture();
     *shown = {};
-    shown->picture = LoadPNGPicture(path);
+    shown->picture = LoadPNGPicture(path, ahead);
     m_host.showPicture(shown->picture);
     shown->any = true;
     shown->edition = edition;
@@ -471,15 +474,23 @@ void PageLoader::prefetch(const QByteArray &address)
     }
     qCDebug(lcViewer) << "fetching" << addressForLog(address) << "ahead of its load";
     m_prefetchedAddress = address;
-    m_prefetched = startDownload(address);
+    m_prefetched = startDownload(address, true);
 }
 
-std::shared_ptr<PageLoader::Handover> PageLoader::startDownload(const QByteArray &url)
+std::shared_ptr<PageLoader::Handover> PageLoader::startDownload(const QByteArray &url, bool decodeAhead)
 {
     auto handover = std::make_shared<Handover>();
-    m_downloads->start(url, [handover](DownloadResult result) {
+    m_downloads->start(url, [handover, decodeAhead](DownloadResult result) {
+        // Decoded here, on the download's thread, while the window is still being built; the load
+        // takes the picture only if the page image file it writes holds these very bytes.
+        DecodedAhead ahead;
+        if (decodeAhead && !result.cancelled && result.failure.isEmpty() && result.status >= 200 &&
+            result.status < 300 && result.body.size() >= kSearchThreshold) {
+            ahead = ::decodeAhead(result.body);
+        }
         {
             const std::lock_guard lock(handover->mutex);
+            handover->ahead = std::move(ahead);
             handover->result = std::move(result);
             handover->done = true;
         }
@@ -505,7 +516,7 @@ DownloadResult PageLoader::fetch(const QByteArray &url)
         handover.reset();
     }
     if (!handover) {
-        handover = startDownload(url);
+        handover = startDownload(url, false);
     }
 
     {
@@ -550,6 +561,7 @@ DownloadResult PageLoader::fetch(const QByteArray &url)
         m_downloads->cancel();
         handover->arrived.wait(lock, [&] { return handover->done; });
     }
+    m_decodedAhead = std::move(handover->ahead);
     return std::move(handover->result);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "viewer/ModPNG.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QImage>
@@ -114,7 +116,7 @@ private:
     void loadOnce(Origin origin, Shown *shown, Attempt *last);
     Attempt search(Shown *shown);
     struct Handover;
-    std::shared_ptr<Handover> startDownload(const QByteArray &url);
+    std::shared_ptr<Handover> startDownload(const QByteArray &url, bool decodeAhead);
     void plan(Search &search);
     void ask(Search &search, int page);
     void hear(Search &search, int page, DownloadResult download);
@@ -141,4 +143,5 @@ private:
     QString m_failureNotice;
     QByteArray m_prefetchedAddress;
     std::shared_ptr<Handover> m_prefetched;
+    DecodedAhead m_decodedAhead; // of the download fetch() handed back last
 };

@@ -5,6 +5,10 @@
 
 // The program's artwork, from the resources in data/.
 
+// Decodes the main window's pictures now, on the thread that calls it, for the functions below to
+// take; once begun, they wait for it to end. Meant for start-up, on a thread other than the window's.
+void decodePicturesAhead();
+
 // Lettering in red over blue on an orange-to-yellow ground: the main window, the tray, the
 // interval and about windows.
 QIcon applicationIcon();

@@ -17,8 +17,21 @@ PictureBox::PictureBox(QWidget *parent) : QFrame(parent)
     m_notice->setWordWrap(true);
     m_notice->setAlignment(Qt::AlignCenter);
     m_notice->setMargin(6);
-    m_notice->setStyleSheet(QStringLiteral("QLabel { background: rgba(0, 0, 0, 200); color: white; font-weight: bold; "
-                                           "border: 1px solid white; }"));
+    // White bold text in a white box over a dark veil that lets the page show through. Palette and
+    // frame, not a style sheet: the first style sheet costs the start-up half a millisecond.
+    m_notice->setFrameStyle(QFrame::Box | QFrame::Plain);
+    m_notice->setLineWidth(1);
+    QPalette palette = m_notice->palette();
+    palette.setColor(QPalette::Window, QColor(0, 0, 0, 200));
+    palette.setColor(QPalette::WindowText, Qt::white);
+    m_notice->setPalette(palette);
+    // The box's own background role (Button) would be inherited otherwise.
+    m_notice->setBackgroundRole(QPalette::Window);
+    m_notice->setForegroundRole(QPalette::WindowText);
+    m_notice->setAutoFillBackground(true);
+    QFont bold;
+    bold.setBold(true);
+    m_notice->setFont(bold);
     m_notice->hide();
 }
 

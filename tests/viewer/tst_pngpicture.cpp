@@ -174,6 +174,7 @@ private Q_SLOTS:
     void bytesAfterIend_areIgnored();
     void oversizedFile_isNotRead();
     void missingFile_givesNothing();
+    void decodedAhead_isTakenOnlyForTheFilesOwnBytes();
 
 private:
     QString write(const QByteArray &bytes)
@@ -470,6 +471,31 @@ void PngPictureTest::missingFile_givesNothing()
 {
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("page image .*")));
     QVERIFY(LoadPNGPicture(m_dir.filePath(QStringLiteral("nothing-here.png"))).isNull());
+}
+
+void PngPictureTest::decodedAhead_isTakenOnlyForTheFilesOwnBytes()
+{
+    const QImage first = noiseImage(41, 29, 3);
+    const QImage second = noiseImage(41, 29, 4);
+    const QByteArray firstBytes = pngBytes(first);
+
+    // Decoded ahead from bytes in memory, silently, with the same pixels as the file's decode.
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+    const DecodedAhead ahead = decodeAhead(firstBytes);
+    QCOMPARE(ahead.bytes, firstBytes);
+    QCOMPARE(ahead.picture, LoadPNGPicture(write(firstBytes)));
+    QCOMPARE(LoadPNGPicture(write(firstBytes), ahead), ahead.picture);
+
+    // The file holds other bytes than those decoded ahead: the file's own picture is shown.
+    const QImage shown = LoadPNGPicture(write(pngBytes(second)), ahead);
+    QCOMPARE(shown.convertToFormat(second.format()), second);
+
+    // Bytes refused ahead say nothing there; loading the file refuses them again, and says so.
+    const QByteArray damaged = firstBytes.left(firstBytes.size() / 2);
+    const DecodedAhead refused = decodeAhead(damaged);
+    QVERIFY(refused.picture.isNull());
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("page image .* refused: .*")));
+    QVERIFY(LoadPNGPicture(write(damaged), refused).isNull());
 }
 
 QTEST_GUILESS_MAIN(PngPictureTest)
