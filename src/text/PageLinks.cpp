@@ -93,6 +93,18 @@ QList<PageLink> findPageLinks(const CellGrid &grid, const DigitTemplates &templa
         }
         return kOther;
     });
+    if (!complete) {
+        // The recogniser alone confuses digits it has not been shown yet (8 and 9 for two zeros):
+        // a number stands only where a digit already learned vouches for at least one of its cells.
+        links.removeIf([&](const PageLink &link) {
+            for (int i = 0; i < 3; ++i) {
+                if (templates.match(grid.ink(link.row, link.column + i))) {
+                    return false;
+                }
+            }
+            return true;
+        });
+    }
     for (PageLink &link : links) {
         link.rect = grid.cellRect(link.row, link.column).united(grid.cellRect(link.row, link.column + 2));
     }

@@ -108,6 +108,7 @@ private Q_SLOTS:
     void composedText_sameInkSameCharacter();
     void links_standAloneNumbersOnly_data();
     void links_standAloneNumbersOnly();
+    void links_whileLearning_needALearnedDigitAmongThem();
     void recogniser_newerPageCancelsOlder();
     void missingLanguage_noLinksNoText();
 };
@@ -329,6 +330,37 @@ void TestPageText::links_standAloneNumbersOnly()
         found << link.page;
     }
     QCOMPARE(found, pages);
+}
+
+void TestPageText::links_whileLearning_needALearnedDigitAmongThem()
+{
+    const QString family = QStringLiteral("DejaVu Sans Mono");
+    if (QFontInfo(QFont(family)).family() != family) {
+        QSKIP("DejaVu Sans Mono is not installed (scripts/install-deps installs it)");
+    }
+    QTemporaryDir dir;
+    PageReader reader(dir.filePath(QStringLiteral("pagiscopo.conf")));
+    // One header teaches 1, 2 and 3 only.
+    reader.read(CellGrid(drawnPicture({QStringLiteral("P123 DEMO  Nazionale")}, family)), 123, never,
+                [](const QList<PageLink> &) {});
+    const DigitTemplates templates = reader.templates(QSize(9, 16));
+    QVERIFY(templates.has(1) && templates.has(2) && templates.has(3));
+    QVERIFY(!templates.has(4) && !templates.has(5) && !templates.has(6) && !templates.has(8) && !templates.has(9));
+
+    QStringList rows = {QStringLiteral("P123 DEMO  Nazionale"), QString(), QStringLiteral("Sport ...... 456"),
+                        QStringLiteral("Meteo ...... 416")};
+    const CellGrid grid(drawnPicture(rows, family));
+    // The recogniser's reading is all the test gives for the digits not learned yet; even read
+    // right, 456 has no learned digit to vouch for it, and 416 has its 1.
+    const QList<PageLink> links = findPageLinks(grid, templates, rows);
+    QCOMPARE(links.size(), 1);
+    QCOMPARE(links.constFirst().page, 416);
+    QCOMPARE(links.constFirst().row, 3);
+    // A learned digit outvotes the recogniser: a 1 read as 7 still gives 416, never 476.
+    rows[3] = QStringLiteral("Meteo ...... 476");
+    const QList<PageLink> misread = findPageLinks(grid, templates, rows);
+    QCOMPARE(misread.size(), 1);
+    QCOMPARE(misread.constFirst().page, 416);
 }
 
 void TestPageText::recogniser_newerPageCancelsOlder()
