@@ -19,7 +19,8 @@ QString groupFor(QSize cell)
 // What a text recogniser reads a digit as when it misreads it as a letter.
 int readScore(QChar read, int digit)
 {
-    static const char16_t *const lookalikes[10] = {u"OoDQ", u"lI|i", u"Z", u"", u"A", u"S", u"G", u"", u"B", u"g"};
+    // A slashed or dotted zero comes back as a struck O or as an 8.
+    static const char16_t *const lookalikes[10] = {u"OoDQ\u00d8\u00f8B8", u"lI|i", u"Z", u"", u"A", u"S", u"G", u"", u"B", u"g"};
     if (read == QChar(u'0' + digit)) {
         return 2;
     }
@@ -124,8 +125,13 @@ int DigitTemplates::findNumber(const CellGrid &grid, const std::array<int, 3> &d
     // consistently; the leftmost best place, since headers start with the page number.
     int best = -1;
     int bestScore = 3;
+    int first = 0;
+    while (first < CellGrid::Columns && (grid.isBlank(0, first) || cellChar(headerText, first).isSpace())) {
+        ++first;
+    }
     for (int col = 0; col + 3 <= CellGrid::Columns; ++col) {
-        int score = 0;
+        // Where a header's page number stands: first, or just after the P of "P100".
+        int score = col == first || (col == first + 1 && cellChar(headerText, first) == u'P') ? 2 : 0;
         for (int i = 0; i < 3; ++i) {
             score += readScore(cellChar(headerText, col + i), digits[std::size_t(i)]);
         }
