@@ -264,7 +264,10 @@ void PageWaitTest::inputDuringTheSearch_isDeliveredAfterIt()
     QTRY_COMPARE(m_f->platform.questions.size(), 2);
     QCOMPARE(pictureAtSecondQuestion, QImage::fromData(pagePng(534)).convertToFormat(pictureAtSecondQuestion.format()));
     QCOMPARE(pageAtSecondQuestion, QStringLiteral("535"));
-    QCOMPARE(requested().last(), national(535));
+    // Asked for twice: by one of the search's probes, and by the next-page command after it. The
+    // second is not necessarily the server's last request: a probe the search stopped may reach it
+    // later still, while the server's threads are busy with the slow pages.
+    QCOMPARE(requested().count(national(535)), 2);
     QCOMPARE(w().pagpagiscopo->text(), QStringLiteral("535"));
 }
 
