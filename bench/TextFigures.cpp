@@ -4,6 +4,7 @@
 #include "text/CellGrid.h"
 #include "text/PageLinks.h"
 #include "text/PageReader.h"
+#include "text/TextComparison.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -29,18 +30,6 @@ struct Page {
     QImage picture;
     QStringList rows;
 };
-
-qint64 statusKiB(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(field)) {
-            return line.mid(int(qstrlen(field))).trimmed().split(' ').first().toLongLong();
-        }
-    }
-    return -1;
-}
 
 double quantile(std::vector<double> values, double q)
 {
@@ -134,35 +123,6 @@ QList<Page> pagesOf(const QString &set)
     return pages;
 }
 
-// Line by line, with runs of spaces as one: the layout's spacing is not what a reader reads.
-QString comparable(const QStringList &rows)
-{
-    static const QRegularExpression spaces(QStringLiteral(" +"));
-    QStringList lines;
-    for (QString row : rows) {
-        lines << row.replace(spaces, QStringLiteral(" ")).trimmed();
-    }
-    return lines.join(u'\n');
-}
-
-qsizetype editDistance(const QString &a, const QString &b)
-{
-    std::vector<qsizetype> previous(std::size_t(b.size() + 1)), current(std::size_t(b.size() + 1));
-    for (qsizetype j = 0; j <= b.size(); ++j) {
-        previous[std::size_t(j)] = j;
-    }
-    for (qsizetype i = 1; i <= a.size(); ++i) {
-        current[0] = i;
-        for (qsizetype j = 1; j <= b.size(); ++j) {
-            const qsizetype substitute = previous[std::size_t(j - 1)] + (a.at(i - 1) == b.at(j - 1) ? 0 : 1);
-            current[std::size_t(j)] =
-                std::min({substitute, previous[std::size_t(j)] + 1, current[std::size_t(j - 1)] + 1});
-        }
-        std::swap(previous, current);
-    }
-    return previous[std::size_t(b.size())];
-}
-
 // What a page's reading went from and came to, for looking at where it goes wrong: the picture,
 // the page the recogniser was given, the text that was drawn and the text that was read.
 void dumpPage(const QString &dir, int index, const Page &page, const CellGrid &grid, const QString &text)
@@ -250,9 +210,7 @@ int childText(const QString &set)
             });
             right += ok ? 1 : 0;
         }
-        const QString truth = comparable(page.rows);
-        const QString read = comparable(text.split(u'\n'));
-        errors.push_back(double(editDistance(read, truth)) / double(std::max<qsizetype>(1, truth.size())));
+        errors.push_back(characterError(text, page.rows));
         // PAGISCOPO_BENCH_DUMP=DIR keeps each page's files in DIR, PAGISCOPO_BENCH_SHOW prints its text.
         if (qEnvironmentVariableIsSet("PAGISCOPO_BENCH_DUMP")) {
             dumpPage(qEnvironmentVariable("PAGISCOPO_BENCH_DUMP"), int(errors.size()), page, grid, text);
@@ -269,4 +227,16 @@ int childText(const QString &set)
                 quantile(errors, 0.9), quantile(ms, 0.5), quantile(ms, 0.9), quantile(linkMs, 0.5),
                 static_cast<long long>(peak));
     return 0;
+}
+
+qint64 statusKiB(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field)) {
+            return line.mid(int(qstrlen(field))).trimmed().split(' ').first().toLongLong();
+        }
+    }
+    return -1;
 }

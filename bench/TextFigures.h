@@ -12,3 +12,6 @@ int childText(const QString &set);
 
 // The sets the bench measures: the sample server's pages and the monospace fonts at hand.
 QStringList textSets();
+
+// A field of /proc/self/status in KiB (VmRSS:, VmHWM:), -1 when it cannot be read.
+qint64 statusKiB(const char *field);

@@ -90,18 +90,6 @@ template <typename F> double timeMs(F &&work)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-qint64 statusKiB(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(field)) {
-            return line.mid(int(qstrlen(field))).trimmed().split(' ').first().toLongLong();
-        }
-    }
-    return -1;
-}
-
 QString machine()
 {
     QFile cpuinfo(QStringLiteral("/proc/cpuinfo"));

@@ -6,6 +6,7 @@
 #include "text/DigitTemplates.h"
 #include "text/PageLinks.h"
 #include "text/PageReader.h"
+#include "text/TextComparison.h"
 #include "text/TextRecogniser.h"
 
 #include <QFontDatabase>
@@ -30,35 +31,6 @@ QImage samplePicture(int page)
 QStringList sampleText(int page)
 {
     return Catalogue::renderText(u"Nazionale", page, 1, Catalogue::fixedTime());
-}
-
-QString comparable(const QStringList &rows)
-{
-    static const QRegularExpression spaces(QStringLiteral(" +"));
-    QStringList lines;
-    for (QString row : rows) {
-        lines << row.replace(spaces, QStringLiteral(" ")).trimmed();
-    }
-    return lines.join(u'\n');
-}
-
-double characterError(const QString &read, const QStringList &truthRows)
-{
-    const QString a = comparable(read.split(u'\n'));
-    const QString b = comparable(truthRows);
-    std::vector<qsizetype> previous(std::size_t(b.size() + 1)), current(previous.size());
-    for (qsizetype j = 0; j <= b.size(); ++j) {
-        previous[std::size_t(j)] = j;
-    }
-    for (qsizetype i = 1; i <= a.size(); ++i) {
-        current[0] = i;
-        for (qsizetype j = 1; j <= b.size(); ++j) {
-            current[std::size_t(j)] = std::min({previous[std::size_t(j - 1)] + (a.at(i - 1) == b.at(j - 1) ? 0 : 1),
-                                                previous[std::size_t(j)] + 1, current[std::size_t(j - 1)] + 1});
-        }
-        std::swap(previous, current);
-    }
-    return double(previous[std::size_t(b.size())]) / double(std::max<qsizetype>(1, b.size()));
 }
 
 // Rows of text drawn cell by cell in `family`, dark blue on yellow and white on red by turns.
