@@ -247,7 +247,7 @@ void LoadPageTest::search_runsDownByDefaultAndUpAfterNext()
 {
     open();
     m_server->serve(national(147), pagePng(147));
-    m_server->serve(national(153), pagePng(153));
+    m_server->serve(national(163), pagePng(163));
     m_platform->answers = {true, true};
 
     setPage(QStringLiteral("150"));
@@ -261,13 +261,16 @@ void LoadPageTest::search_runsDownByDefaultAndUpAfterNext()
 
     m_server->clearRequests();
     m_window->searchForward = true; // what the next-page command leaves behind
-    setPage(QStringLiteral("150"));
+    setPage(QStringLiteral("160"));
     m_window->LoadPage();
     asked = asSet(nationalPages(m_server->requestedPaths()));
-    QVERIFY(asked.contains(pagesFrom(150, 153)));
-    QVERIFY(pagesFrom(150, 158).contains(asked)); // upwards only
-    QCOMPARE(m_window->pagpagiscopo->text(), QStringLiteral("153"));
-    QCOMPARE(shown(), QImage::fromData(pagePng(153)).convertToFormat(shown().format()));
+    // Probes of the first search that were cancelled on the wire may still reach the server now;
+    // they all lie below 150, so whatever this search asked lies above.
+    asked.removeIf([](int page) { return page < 150; });
+    QVERIFY(asked.contains(pagesFrom(160, 163)));
+    QVERIFY(pagesFrom(160, 168).contains(asked)); // upwards only
+    QCOMPARE(m_window->pagpagiscopo->text(), QStringLiteral("163"));
+    QCOMPARE(shown(), QImage::fromData(pagePng(163)).convertToFormat(shown().format()));
 }
 
 void LoadPageTest::search_stopsAtTheEndOfThePageRange()
