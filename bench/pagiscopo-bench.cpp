@@ -160,8 +160,10 @@ int childStartup(int argc, char **argv, const QString &server)
     startLoadingFontSystem(decodePicturesAhead);
     QApplication app(argc, argv);
     QtPlatform platform;
-    QtPlatform::installTranslationsAndFonts();
-    formpagiscopo window(platform, Downloader::shared(), server);
+    QtPlatform::installTranslations();
+    Downloader &downloader = Downloader::shared();
+    QtPlatform::installApplicationFont();
+    formpagiscopo window(platform, downloader, server);
     window.show();
     window.Picture1->repaint();
     QCoreApplication::processEvents();

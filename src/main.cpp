@@ -49,9 +49,13 @@ int main(int argc, char *argv[])
     // From here on SIGTERM, SIGINT and SIGHUP close the window as its close box would, even while
     // the first page is still loading; so nothing stays behind of the private folder made next.
     SignalCloser signalCloser;
-    // Before the fonts, which may still be loading: the private folder needs none of them.
+    // Before the fonts, which may still be loading: the private folder, the translation and
+    // libcurl need none of them.
     QtPlatform platform;
-    QtPlatform::installTranslationsAndFonts();
+    QtPlatform::installTranslations();
+    Downloader &downloader = Downloader::shared();
+    // Before the window: the lists' pop-ups are windows of their own and take the application's.
+    QtPlatform::installApplicationFont();
 
     // With no server named, the sample service built into the program answers on a loopback port,
     // so the program shows pages on a machine with no network at all.
@@ -69,7 +73,7 @@ int main(int argc, char *argv[])
 
     // Watched before the first page loads: a signal or the close box during a slow start-up ends
     // the program there and then.
-    formpagiscopo window(platform, Downloader::shared(), serverBase,
+    formpagiscopo window(platform, downloader, serverBase,
                          [&signalCloser](formpagiscopo &starting) { signalCloser.watch(&starting); });
     if (window.isClosing()) {
         qCInfo(lcApp) << "closed while the first page was loading";

@@ -200,6 +200,12 @@ int nearestEven(double value)
     return int(std::nearbyint(value));
 }
 
+BoldDrawnAsRegular &boldDrawnAsRegularHint()
+{
+    static BoldDrawnAsRegular hint;
+    return hint;
+}
+
 // Some fonts have no bold face and the font engine will not embolden them either: the bitmap
 // MS Sans Serif that the windows use draws a bold request in its regular weight. Windows makes
 // such a font bold by widening every character by one pixel and striking it a second time one
@@ -213,6 +219,12 @@ bool needsSyntheticBold(const QFont &font)
     const QString key = font.key();
     if (const auto it = known.constFind(key); it != known.cend()) {
         return *it;
+    }
+    if (const BoldDrawnAsRegular &hint = boldDrawnAsRegularHint()) {
+        if (const std::optional<bool> same = hint(font)) {
+            known.insert(key, *same);
+            return *same;
+        }
     }
     // The probe is drawn no larger than this: a stored font of thousands of pixels would otherwise
     // cost gigabytes for two letters, and above it no face is a bitmap strike that lacks a bold.
@@ -243,14 +255,22 @@ bool needsSyntheticBold(const QFont &font)
     return same;
 }
 
+// A synthetic bold is drawn from the regular weight, which draws the same as the bold would and
+// needs no bold face loaded.
 QFont widenedForSyntheticBold(QFont font)
 {
+    font.setBold(false);
     const qreal extra = font.letterSpacingType() == QFont::AbsoluteSpacing ? font.letterSpacing() : 0.0;
     font.setLetterSpacing(QFont::AbsoluteSpacing, extra + 1.0);
     return font;
 }
 
 } // namespace
+
+void setBoldDrawnAsRegularHint(BoldDrawnAsRegular hint)
+{
+    boldDrawnAsRegularHint() = std::move(hint);
+}
 
 void ButtonSurface::resize(int w, int h)
 {

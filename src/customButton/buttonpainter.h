@@ -10,6 +10,15 @@
 #include <QString>
 
 #include <array>
+#include <functional>
+#include <optional>
+
+// Where the font system knows without drawing whether a font asked for in bold draws exactly as its
+// regular weight (a bitmap face with no bold, which the font engine does not embolden either), the
+// captions take its word and need not load the bold face to find out. Where it knows nothing, a
+// test drawing decides, as with no hint at all. Set it before the first caption is drawn.
+using BoldDrawnAsRegular = std::function<std::optional<bool>(const QFont &)>;
+void setBoldDrawnAsRegularHint(BoldDrawnAsRegular hint);
 
 // A colour as the control stores and draws it: 0x00BBGGRR, red in the low byte.
 using ButtonColor = quint32;

@@ -3,13 +3,13 @@
 #include "platform/PlatformLog.h"
 
 #include <QCryptographicHash>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QHash>
 #include <QImage>
 #include <QList>
@@ -18,9 +18,15 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QThread>
 
+#include <algorithm>
+#include <climits>
 #include <future>
 #include <thread>
+
+#include <dirent.h>
+#include <sys/stat.h>
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -85,10 +91,252 @@ bool pixelSet(const FT_Bitmap &bitmap, int x, int y)
     return row[x] >= 128;
 }
 
-// One strike of `face` as a BDF font of its own. The bold is made as Windows makes bold a face
-// that has none, and as the buttons draw their bold captions: every character one pixel wider,
-// struck a second time one pixel to the right.
-QByteArray strikeAsBdf(FT_Face face, int strike, int em, bool bold)
+// X11's PCF, the binary form of a bitmap font: FreeType opens one several times faster than the
+// same font as BDF text, which it parses whole, and Qt and fontconfig open each strike twice.
+namespace pcf
+{
+
+constexpr quint32 kProperties = 1 << 0;
+constexpr quint32 kAccelerators = 1 << 1;
+constexpr quint32 kMetrics = 1 << 2;
+constexpr quint32 kBitmaps = 1 << 3;
+constexpr quint32 kEncodings = 1 << 5;
+// Little-endian numbers; bitmaps with the leftmost pixel in the high bit, rows padded to a byte.
+constexpr quint32 kDefaultFormat = 0;
+constexpr quint32 kBitmapFormat = 1 << 3;
+
+struct Glyph {
+    quint32 code = 0;
+    qint16 left = 0;
+    qint16 right = 0;
+    qint16 advance = 0;
+    qint16 ascent = 0;
+    qint16 descent = 0;
+    QByteArray rows; // (right - left + 7) / 8 bytes a row, ascent + descent rows
+};
+
+struct Property {
+    QByteArray name;
+    QByteArray text; // a string property where not null
+    qint32 value = 0;
+};
+
+void put32(QByteArray &out, qint64 value)
+{
+    for (int shift = 0; shift < 32; shift += 8) {
+        out += char((quint64(value) >> shift) & 0xff);
+    }
+}
+
+void put16(QByteArray &out, qint64 value)
+{
+    out += char(quint64(value) & 0xff);
+    out += char((quint64(value) >> 8) & 0xff);
+}
+
+void padTo4(QByteArray &out)
+{
+    while (out.size() % 4 != 0) {
+        out += '\0';
+    }
+}
+
+void putMetric(QByteArray &out, qint16 left, qint16 right, qint16 advance, qint16 ascent, qint16 descent)
+{
+    for (const qint16 value : {left, right, advance, ascent, descent, qint16(0)}) {
+        put16(out, value);
+    }
+}
+
+QByteArray propertiesTable(const QList<Property> &properties)
+{
+    QByteArray strings;
+    QByteArray entries;
+    for (const Property &property : properties) {
+        put32(entries, strings.size());
+        strings += property.name + '\0';
+        entries += char(property.text.isNull() ? 0 : 1);
+        if (property.text.isNull()) {
+            put32(entries, property.value);
+        } else {
+            put32(entries, strings.size());
+            strings += property.text + '\0';
+        }
+    }
+    QByteArray table;
+    put32(table, kDefaultFormat);
+    put32(table, properties.size());
+    table += entries;
+    padTo4(table);
+    put32(table, strings.size());
+    table += strings;
+    padTo4(table);
+    return table;
+}
+
+// `maxAdvance` is what FreeType reports as the strike's widest advance.
+QByteArray acceleratorsTable(const QList<Glyph> &glyphs, int ascent, int descent, int maxAdvance)
+{
+    qint16 minLeft = SHRT_MAX, minRight = SHRT_MAX, minAdvance = SHRT_MAX, minAscent = SHRT_MAX,
+           minDescent = SHRT_MAX;
+    qint16 maxLeft = SHRT_MIN, maxRight = SHRT_MIN, maxAscent = SHRT_MIN, maxDescent = SHRT_MIN;
+    qint32 maxOverlap = INT_MIN;
+    for (const Glyph &glyph : glyphs) {
+        minLeft = std::min(minLeft, glyph.left);
+        minRight = std::min(minRight, glyph.right);
+        minAdvance = std::min(minAdvance, glyph.advance);
+        minAscent = std::min(minAscent, glyph.ascent);
+        minDescent = std::min(minDescent, glyph.descent);
+        maxLeft = std::max(maxLeft, glyph.left);
+        maxRight = std::max(maxRight, glyph.right);
+        maxAscent = std::max(maxAscent, glyph.ascent);
+        maxDescent = std::max(maxDescent, glyph.descent);
+        maxOverlap = std::max(maxOverlap, qint32(glyph.right) - glyph.advance);
+    }
+    QByteArray table;
+    put32(table, kDefaultFormat);
+    table += QByteArray(8, '\0'); // no claims of constant metrics, left to right
+    put32(table, ascent);
+    put32(table, descent);
+    put32(table, maxOverlap);
+    putMetric(table, minLeft, minRight, minAdvance, minAscent, minDescent);
+    putMetric(table, maxLeft, maxRight, qint16(maxAdvance), maxAscent, maxDescent);
+    return table;
+}
+
+QByteArray metricsTable(const QList<Glyph> &glyphs)
+{
+    QByteArray table;
+    put32(table, kDefaultFormat);
+    put32(table, glyphs.size());
+    for (const Glyph &glyph : glyphs) {
+        putMetric(table, glyph.left, glyph.right, glyph.advance, glyph.ascent, glyph.descent);
+    }
+    return table;
+}
+
+QByteArray bitmapsTable(const QList<Glyph> &glyphs)
+{
+    QByteArray table;
+    put32(table, kBitmapFormat);
+    put32(table, glyphs.size());
+    QByteArray data;
+    qint64 sizes[4] = {0, 0, 0, 0};
+    for (const Glyph &glyph : glyphs) {
+        put32(table, data.size());
+        data += glyph.rows;
+        const qint64 width = glyph.right - glyph.left;
+        const qint64 height = qint64(glyph.ascent) + glyph.descent;
+        for (int pad = 0; pad < 4; ++pad) {
+            const qint64 unit = qint64(8) << pad;
+            sizes[pad] += height * ((width + unit - 1) / unit) * (unit / 8);
+        }
+    }
+    for (const qint64 size : sizes) {
+        put32(table, size);
+    }
+    table += data;
+    padTo4(table);
+    return table;
+}
+
+// Glyph numbers by code, in rows of 256 codes; codes beyond U+FFFF cannot be told.
+QByteArray encodingsTable(const QList<Glyph> &glyphs)
+{
+    int firstRow = 0xff, lastRow = 0, firstColumn = 0xff, lastColumn = 0;
+    quint32 defaultCode = glyphs.constFirst().code;
+    for (const Glyph &glyph : glyphs) {
+        firstRow = std::min(firstRow, int(glyph.code >> 8));
+        lastRow = std::max(lastRow, int(glyph.code >> 8));
+        firstColumn = std::min(firstColumn, int(glyph.code & 0xff));
+        lastColumn = std::max(lastColumn, int(glyph.code & 0xff));
+        if (glyph.code == 0x20) {
+            defaultCode = glyph.code;
+        }
+    }
+    const int columns = lastColumn - firstColumn + 1;
+    QList<quint16> numbers(qsizetype(lastRow - firstRow + 1) * columns, 0xffff);
+    for (qsizetype i = 0; i < glyphs.size(); ++i) {
+        const quint32 code = glyphs.at(i).code;
+        numbers[qsizetype(int(code >> 8) - firstRow) * columns + int(code & 0xff) - firstColumn] = quint16(i);
+    }
+    QByteArray table;
+    put32(table, kDefaultFormat);
+    for (const int value : {firstColumn, lastColumn, firstRow, lastRow, int(defaultCode)}) {
+        put16(table, value);
+    }
+    for (const quint16 number : std::as_const(numbers)) {
+        put16(table, number);
+    }
+    padTo4(table);
+    return table;
+}
+
+QByteArray font(const QList<Property> &properties, const QList<Glyph> &glyphs, int ascent, int descent,
+                int maxAdvance)
+{
+    const QList<std::pair<quint32, QByteArray>> tables = {
+        {kProperties, propertiesTable(properties)},
+        {kAccelerators, acceleratorsTable(glyphs, ascent, descent, maxAdvance)},
+        {kMetrics, metricsTable(glyphs)},
+        {kBitmaps, bitmapsTable(glyphs)},
+        {kEncodings, encodingsTable(glyphs)},
+    };
+    QByteArray file("\x01" "fcp", 4);
+    put32(file, tables.size());
+    qint64 offset = 8 + 16 * tables.size();
+    for (const auto &[type, table] : tables) {
+        put32(file, type);
+        put32(file, quint32(uchar(table.at(0))) | quint32(uchar(table.at(1))) << 8); // its format
+        put32(file, table.size());
+        put32(file, offset);
+        offset += table.size();
+    }
+    for (const auto &table : tables) {
+        file += table.second;
+    }
+    return file;
+}
+
+// Whether `bytes` hold a PCF font whose every table is there: a kept file cut short is made anew.
+bool isWhole(QByteArrayView bytes)
+{
+    const auto read32 = [&](qint64 at) {
+        quint32 value = 0;
+        for (int i = 3; i >= 0; --i) {
+            value = value << 8 | uchar(bytes.at(at + i));
+        }
+        return value;
+    };
+    if (bytes.size() < 8 || !bytes.startsWith(QByteArrayView("\x01" "fcp", 4))) {
+        return false;
+    }
+    const qint64 count = read32(4);
+    if (count == 0 || count > 16 || bytes.size() < 8 + 16 * count) {
+        return false;
+    }
+    for (qint64 i = 0; i < count; ++i) {
+        const qint64 size = read32(8 + 16 * i + 8);
+        const qint64 offset = read32(8 + 16 * i + 12);
+        if (offset + size > bytes.size()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace pcf
+
+bool isPrivateUse(FT_ULong code)
+{
+    return code >= 0xe000 && code <= 0xf8ff;
+}
+
+// One strike of `face` as a font of its own. The bold is made as Windows makes bold a face that
+// has none, and as the buttons draw their bold captions: every character one pixel wider, struck
+// a second time one pixel to the right.
+
+QByteArray strikeAsFont(FT_Face face, int strike, int em, bool bold)
 {
     if (FT_Select_Size(face, strike) != 0) {
         return {};
@@ -96,12 +344,16 @@ QByteArray strikeAsBdf(FT_Face face, int strike, int em, bool bold)
     const int ascent = int(face->size->metrics.ascender / 64);
     const int descent = int(-face->size->metrics.descender / 64);
     const int widen = bold ? 1 : 0;
-    QByteArray glyphs;
-    int count = 0;
+    QList<pcf::Glyph> glyphs;
     QRect bounds;
     FT_UInt index = 0;
     for (FT_ULong code = FT_Get_First_Char(face, &index); index != 0; code = FT_Get_Next_Char(face, code, &index)) {
-        if (FT_Load_Glyph(face, index, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) != 0) {
+        // fonts-wine has six private-use characters, at U+F8F9 and up, which no text here uses.
+        // A PCF font's encoding table runs without a gap from its lowest character to its highest,
+        // so those six alone would make the strike four times the size that Qt and fontconfig
+        // read at every start; they are left to the face Qt falls back to.
+        if (code > 0xffff || isPrivateUse(code) ||
+            FT_Load_Glyph(face, index, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) != 0) {
             continue;
         }
         const FT_GlyphSlot slot = face->glyph;
@@ -114,12 +366,17 @@ QByteArray strikeAsBdf(FT_Face face, int strike, int em, bool bold)
         const int height = inkWidth == 0 ? 0 : int(bitmap.rows);
         const int bottom = height == 0 ? 0 : slot->bitmap_top - height;
         const int left = height == 0 ? 0 : slot->bitmap_left;
-        const int advance = int(slot->advance.x / 64) + widen;
-        glyphs += "STARTCHAR U+" + QByteArray::number(qulonglong(code), 16) + "\nENCODING " + number(qint64(code)) +
-                  "\nSWIDTH " + number(advance * 1000 / em) + " 0\nDWIDTH " + number(advance) + " 0\nBBX " +
-                  number(width) + ' ' + number(height) + ' ' + number(left) + ' ' + number(bottom) + "\nBITMAP\n";
+        pcf::Glyph glyph;
+        glyph.code = quint32(code);
+        glyph.left = qint16(left);
+        glyph.right = qint16(left + width);
+        glyph.advance = qint16(slot->advance.x / 64 + widen);
+        glyph.ascent = qint16(bottom + height);
+        glyph.descent = qint16(-bottom);
+        const int rowBytes = (width + 7) / 8;
+        glyph.rows = QByteArray(qsizetype(rowBytes) * height, '\0');
         for (int y = 0; y < height; ++y) {
-            QByteArray row((width + 7) / 8, '\0');
+            char *row = glyph.rows.data() + qsizetype(y) * rowBytes;
             for (int x = 0; x < inkWidth; ++x) {
                 if (!pixelSet(bitmap, x, y)) {
                     continue;
@@ -128,42 +385,39 @@ QByteArray strikeAsBdf(FT_Face face, int strike, int em, bool bold)
                     row[at / 8] = char(uchar(row[at / 8]) | (0x80 >> (at % 8)));
                 }
             }
-            glyphs += row.toHex().toUpper() + '\n';
         }
-        glyphs += "ENDCHAR\n";
         if (width > 0) {
             bounds |= QRect(left, bottom, width, height);
         }
-        ++count;
+        glyphs << glyph;
     }
-    if (count == 0) {
+    if (glyphs.isEmpty()) {
         return {};
     }
     const QByteArray family = face->family_name;
     const QByteArray weight = bold ? "Bold" : "Regular";
-    const QList<QByteArray> properties = {
-        "FAMILY_NAME \"" + family + '"',
-        "WEIGHT_NAME \"" + weight + '"',
-        "SLANT \"R\"",
-        "SETWIDTH_NAME \"Normal\"",
-        "PIXEL_SIZE " + number(em),
-        "POINT_SIZE " + number(em * 10),
-        "RESOLUTION_X 72",
-        "RESOLUTION_Y 72",
-        "SPACING \"P\"",
-        "FONT_ASCENT " + number(ascent),
-        "FONT_DESCENT " + number(descent),
-        "CHARSET_REGISTRY \"ISO10646\"",
-        "CHARSET_ENCODING \"1\"",
+    const auto text = [](const char *name, const QByteArray &value) { return pcf::Property{name, value, 0}; };
+    const auto value = [](const char *name, qint32 number) { return pcf::Property{name, QByteArray(), number}; };
+    const QList<pcf::Property> properties = {
+        text("FONT", "-wine-" + family + '-' + weight + "-R-Normal--" + number(em) + '-' + number(em * 10) +
+                         "-72-72-P-0-ISO10646-1"),
+        text("FAMILY_NAME", family),
+        text("WEIGHT_NAME", weight),
+        text("SLANT", "R"),
+        text("SETWIDTH_NAME", "Normal"),
+        value("PIXEL_SIZE", em),
+        value("POINT_SIZE", em * 10),
+        value("RESOLUTION_X", 72),
+        value("RESOLUTION_Y", 72),
+        text("SPACING", "P"),
+        value("FONT_ASCENT", ascent),
+        value("FONT_DESCENT", descent),
+        text("CHARSET_REGISTRY", "ISO10646"),
+        text("CHARSET_ENCODING", "1"),
     };
-    QByteArray font = "STARTFONT 2.1\nFONT -wine-" + family + '-' + weight + "-R-Normal--" + number(em) + '-' +
-                      number(em * 10) + "-72-72-P-0-ISO10646-1\nSIZE " + number(em) + " 72 72\nFONTBOUNDINGBOX " +
-                      number(bounds.width()) + ' ' + number(bounds.height()) + ' ' + number(bounds.x()) + ' ' +
-                      number(bounds.y()) + "\nSTARTPROPERTIES " + number(properties.size()) + '\n';
-    for (const QByteArray &property : properties) {
-        font += property + '\n';
-    }
-    return font + "ENDPROPERTIES\nCHARS " + number(count) + '\n' + glyphs + "ENDFONT\n";
+    // FreeType gives the width of the box around every character's ink as the widest advance of
+    // the strike, as it does for the same font in BDF: the metrics Qt takes stay the same.
+    return pcf::font(properties, glyphs, ascent, descent, bounds.width());
 }
 
 QString cacheFolder();
@@ -189,20 +443,22 @@ public:
     // knows it by, or nothing when there is no such strike or Qt would not take it.
     QString install(int pixels, bool bold)
     {
-        if (!open()) {
-            return {};
-        }
         const int key = pixels * 2 + (bold ? 1 : 0);
         if (const auto it = m_installed.constFind(key); it != m_installed.cend()) {
             return *it;
         }
-        QString family;
-        for (int strike = 0; strike < m_face->num_fixed_sizes && family.isEmpty(); ++strike) {
-            if (emOfStrike(m_face->available_sizes[strike].height) != pixels) {
-                continue;
+        // A strike kept from an earlier run on the same fonts needs no look into the font file.
+        QByteArray font = keptStrike(pixels, bold);
+        if (font.isEmpty() && open()) {
+            for (int strike = 0; strike < m_face->num_fixed_sizes && font.isEmpty(); ++strike) {
+                if (emOfStrike(m_face->available_sizes[strike].height) == pixels) {
+                    font = madeStrike(strike, pixels, bold);
+                }
             }
-            const QByteArray bdf = keptStrike(strike, pixels, bold);
-            const int id = bdf.isEmpty() ? -1 : QFontDatabase::addApplicationFontFromData(bdf);
+        }
+        QString family;
+        if (!font.isEmpty()) {
+            const int id = QFontDatabase::addApplicationFontFromData(font);
             const QStringList families = id < 0 ? QStringList() : QFontDatabase::applicationFontFamilies(id);
             if (families.isEmpty()) {
                 qCWarning(lcPlatform) << "cannot install the" << pixels << "pixel" << (bold ? "bold" : "regular")
@@ -215,29 +471,73 @@ public:
         return family;
     }
 
+    // Whether a bold `family` of `pixels` draws as the regular strike: the family is one of these
+    // strikes and no other face, and no bold strike of that size was made. A PCF strike has no
+    // weight class for FreeType to embolden it by, and Qt takes the regular strike for the bold.
+    std::optional<bool> drawsBoldAsRegular(const QString &family, int pixels) const
+    {
+        const QString regular = m_installed.value(pixels * 2);
+        if (regular.isEmpty() || family.compare(regular, Qt::CaseInsensitive) != 0 ||
+            !m_installed.value(pixels * 2 + 1).isEmpty()) {
+            return std::nullopt;
+        }
+        // A face of that name installed beside the strikes (fonts-wine's file added to
+        // fontconfig, say) gives Qt another foundry to choose, and Qt lists each by name.
+        const QStringList families = QFontDatabase::families();
+        const QString withFoundry = regular + QStringLiteral(" [");
+        for (const QString &known : families) {
+            if (known.startsWith(withFoundry, Qt::CaseInsensitive)) {
+                return std::nullopt;
+            }
+        }
+        const QStringList styles = QFontDatabase::styles(regular);
+        for (const QString &style : styles) {
+            if (QFontDatabase::bold(regular, style) || QFontDatabase::isScalable(regular, style)) {
+                return std::nullopt;
+            }
+        }
+        return true;
+    }
+
 private:
     static QString path() { return QLatin1String(kWineFonts) + QStringLiteral("ms_sans_serif.ttf"); }
 
-    // The strike as a BDF font, made in an earlier run where the fonts are as they were then:
-    // making one takes longer than Qt takes to read it.
-    QByteArray keptStrike(int strike, int em, bool bold)
+    // A line with the state of the fonts it was made from, then the strike as a PCF font.
+    static QString keptPath(int em, bool bold)
     {
-        const QString file = cacheFolder() + QStringLiteral("/ms-sans-serif-%1%2.bdf").arg(em).arg(QChar(bold ? u'b' : u'r'));
-        const QByteArray stamp = "COMMENT " + fontStateForCache() + '\n';
-        QFile kept(file);
-        if (kept.open(QIODevice::ReadOnly)) {
-            const QByteArray bdf = kept.read(kMaxKeptStrike);
-            if (bdf.startsWith("STARTFONT ") && bdf.indexOf('\n') > 0 &&
-                bdf.mid(bdf.indexOf('\n') + 1, stamp.size()) == stamp && bdf.endsWith("ENDFONT\n")) {
-                return bdf;
-            }
+        return cacheFolder() + QStringLiteral("/ms-sans-serif-%1%2.strike").arg(em).arg(QChar(bold ? u'b' : u'r'));
+    }
+
+    // The first line of a kept strike: the state of the fonts it was made from, and which of their
+    // characters it holds (a strike kept with others is made anew).
+    static QByteArray keptStamp() { return fontStateForCache() + " bmp-without-private-use\n"; }
+
+    // The strike made in an earlier run where the fonts are as they were then: making one takes
+    // longer than Qt takes to read it.
+    static QByteArray keptStrike(int em, bool bold)
+    {
+        QFile kept(keptPath(em, bold));
+        if (!kept.open(QIODevice::ReadOnly) || kept.size() > kMaxKeptStrike) {
+            return {};
         }
-        QByteArray bdf = strikeAsBdf(m_face, strike, em, bold);
-        if (!bdf.isEmpty()) {
-            bdf.insert(bdf.indexOf('\n') + 1, stamp);
-            writeCacheFile(file, bdf);
+        QByteArray bytes = kept.readAll();
+        const QByteArray stamp = keptStamp();
+        if (!bytes.startsWith(stamp) || !pcf::isWhole(QByteArrayView(bytes).sliced(stamp.size()))) {
+            return {};
         }
-        return bdf;
+        // In place: every copy of the strike would be new memory.
+        return bytes.remove(0, stamp.size());
+    }
+
+    QByteArray madeStrike(int strike, int em, bool bold)
+    {
+        const QByteArray font = strikeAsFont(m_face, strike, em, bold);
+        if (!font.isEmpty()) {
+            writeCacheFile(keptPath(em, bold), keptStamp() + font);
+            // What earlier versions kept in its place, as BDF.
+            QFile::remove(QString(keptPath(em, bold)).replace(QLatin1String(".strike"), QLatin1String(".bdf")));
+        }
+        return font;
     }
 
     static constexpr qint64 kMaxKeptStrike = 4 * 1024 * 1024;
@@ -300,19 +600,56 @@ void installTahoma()
 
 QStringList allKin();
 
+// Name, size and modification time of each of fonts-wine's TrueType files, by name. Straight from
+// the file system: QFileInfo's times are local-time QDateTimes, and the time zone they first load
+// costs more than the directory itself.
+QByteArray wineFilesState()
+{
+    const QByteArray dir(kWineFonts);
+    DIR *listing = opendir(dir.constData());
+    if (!listing) {
+        return {};
+    }
+    QList<QByteArray> names;
+    while (const dirent *entry = readdir(listing)) {
+        const QByteArray name(entry->d_name);
+        // As QDir lists them: no hidden files, the pattern without regard to case.
+        if (!name.startsWith('.') && name.size() > 4 && name.right(4).toLower() == ".ttf") {
+            names << name;
+        }
+    }
+    closedir(listing);
+    std::sort(names.begin(), names.end(),
+              [](const QByteArray &a, const QByteArray &b) { return QFile::decodeName(a) < QFile::decodeName(b); });
+    QByteArray state;
+    for (const QByteArray &name : std::as_const(names)) {
+        struct stat info;
+        if (stat((dir + name).constData(), &info) != 0 || !S_ISREG(info.st_mode)) {
+            continue;
+        }
+        const qint64 modified = qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
+        state += QFile::decodeName(name).toUtf8() + ' ' + QByteArray::number(qint64(info.st_size)) + ' ' +
+                 QByteArray::number(modified) + ';';
+    }
+    return state;
+}
+
 // The faces chosen, kept between runs in the user's cache folder: choosing one means asking
 // fontconfig for several faces and drawing with them, which is most of what the main window costs
 // to build. The first line is the state of the fonts the choices were made from: the Qt version,
 // fonts-wine's files, and the styles and bitmap sizes fontconfig has of every face that may be
 // chosen, and the program's version. Any change there (a font package installed or removed, a
-// newer Pagiscopo) makes every choice anew. The strikes made into BDF fonts carry the same state.
+// newer Pagiscopo) makes every choice anew. The strikes kept carry the same state.
 class ChoiceCache
 {
 public:
-    ChoiceCache()
+    // Reads what needs no font system, while fontconfig may still be loading: fonts-wine's files
+    // and the choices kept last time. They count only once settle() has found the fonts as they were.
+    ChoiceCache() : m_hash(QCryptographicHash::Sha1)
     {
         m_path = cacheFolder() + QStringLiteral("/fonts");
-        m_state = fontState();
+        m_hash.addData(QByteArrayView(qVersion()));
+        m_hash.addData(wineFilesState());
         QFile file(m_path);
         if (!file.open(QIODevice::ReadOnly)) {
             if (file.exists()) {
@@ -320,23 +657,18 @@ public:
             }
             return;
         }
-        const QList<QByteArray> lines = file.read(kMaxSize).split('\n');
-        if (lines.isEmpty() || lines.constFirst() != m_state) {
-            qCDebug(lcPlatform) << "the fonts changed since the choices in" << m_path << "were made";
-            return;
-        }
-        for (qsizetype i = 1; i < lines.size(); ++i) {
-            const QList<QByteArray> fields = lines.at(i).split('\t');
-            if (fields.size() == 2 && !fields.at(0).isEmpty() && !fields.at(1).isEmpty()) {
-                m_choices.insert(QString::fromUtf8(fields.at(0)), QString::fromUtf8(fields.at(1)));
-            }
-        }
+        m_kept = file.read(kMaxSize).split('\n');
     }
 
-    QString find(const QString &key) const { return m_choices.value(key); }
+    QString find(const QString &key)
+    {
+        settle();
+        return m_choices.value(key);
+    }
 
     void keep(const QString &key, const QString &face)
     {
+        settle();
         if (key.contains(u'\t') || key.contains(u'\n') || face.contains(u'\t') || face.contains(u'\n')) {
             return;
         }
@@ -348,37 +680,52 @@ public:
         writeCacheFile(m_path, text);
     }
 
-    const QByteArray &state() const { return m_state; }
+    const QByteArray &state()
+    {
+        settle();
+        return m_state;
+    }
 
 private:
-    static constexpr qint64 kMaxSize = 64 * 1024;
-
-    static QByteArray fontState()
+    // The rest of the state needs Qt's font database, and so fontconfig.
+    void settle()
     {
-        QCryptographicHash hash(QCryptographicHash::Sha1);
-        hash.addData(QByteArrayView(qVersion()));
-        const QDir wine(QString::fromLatin1(kWineFonts));
-        for (const QFileInfo &info : wine.entryInfoList({QStringLiteral("*.ttf")}, QDir::Files, QDir::Name)) {
-            hash.addData(QStringLiteral("%1 %2 %3;")
-                             .arg(info.fileName())
-                             .arg(info.size())
-                             .arg(info.lastModified().toMSecsSinceEpoch())
-                             .toUtf8());
+        if (!m_state.isEmpty()) {
+            return;
         }
+        awaitFontSystem();
         for (const QString &family : allKin()) {
-            hash.addData(family.toUtf8() + ':');
+            m_hash.addData(family.toUtf8() + ':');
             for (const QString &style : QFontDatabase::styles(family)) {
-                hash.addData(style.toUtf8() + (QFontDatabase::isSmoothlyScalable(family, style) ? "/s" : "/b"));
+                m_hash.addData(style.toUtf8() + (QFontDatabase::isSmoothlyScalable(family, style) ? "/s" : "/b"));
                 for (const int size : QFontDatabase::smoothSizes(family, style)) {
-                    hash.addData(QByteArray::number(size) + ',');
+                    m_hash.addData(QByteArray::number(size) + ',');
                 }
             }
         }
         // The program's version too: a newer one may choose by other rules.
-        return QByteArray(PAGISCOPO_VERSION) + ' ' + hash.result().toHex();
+        m_state = QByteArray(PAGISCOPO_VERSION) + ' ' + m_hash.result().toHex();
+        const QList<QByteArray> kept = std::exchange(m_kept, {});
+        if (kept.isEmpty()) {
+            return;
+        }
+        if (kept.constFirst() != m_state) {
+            qCDebug(lcPlatform) << "the fonts changed since the choices in" << m_path << "were made";
+            return;
+        }
+        for (qsizetype i = 1; i < kept.size(); ++i) {
+            const QList<QByteArray> fields = kept.at(i).split('\t');
+            if (fields.size() == 2 && !fields.at(0).isEmpty() && !fields.at(1).isEmpty()) {
+                m_choices.insert(QString::fromUtf8(fields.at(0)), QString::fromUtf8(fields.at(1)));
+            }
+        }
     }
 
+    static constexpr qint64 kMaxSize = 64 * 1024;
+
     QString m_path;
+    QCryptographicHash m_hash;
+    QList<QByteArray> m_kept;
     QByteArray m_state;
     QHash<QString, QString> m_choices;
 };
@@ -507,6 +854,14 @@ bool drawsAsAsked(const QFont &font, const QString &family, int pixels, bool bol
 
 } // namespace
 
+std::optional<bool> boldDrawnAsRegular(const QFont &font)
+{
+    if (!font.bold() || font.pixelSize() <= 0 || !qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        return std::nullopt;
+    }
+    return strikes().drawsBoldAsRegular(font.family(), font.pixelSize());
+}
+
 int designPixels(qreal points)
 {
     return qRound(points * 96.0 / 72.0);
@@ -518,6 +873,10 @@ void startLoadingFontSystem(std::function<void()> afterwards)
     if (loader.thread.joinable()) {
         return;
     }
+    // Qt takes the first thread that asks for its thread data for the main one. The thread started
+    // here decodes pictures through QObjects and may ask before the application object exists;
+    // the caller, the main thread, asks first so that it stays the main thread.
+    QThread::currentThread();
     std::promise<void> loaded;
     loader.loaded = loaded.get_future().share();
     loader.thread = std::thread([loaded = std::move(loaded), afterwards = std::move(afterwards)]() mutable {
@@ -543,6 +902,8 @@ void awaitFontSystem()
 
 QFont designFont(const QString &family, qreal points, bool bold)
 {
+    // What needs no font system is read while fontconfig may still be loading.
+    choiceCache();
     awaitFontSystem();
     const int pixels = designPixels(points);
     const QString key = family.toLower() + QLatin1Char('/') + QString::number(pixels) + (bold ? u'b' : u'r');

@@ -3,6 +3,7 @@
 #include <QFont>
 
 #include <functional>
+#include <optional>
 
 class QString;
 
@@ -16,6 +17,12 @@ class QString;
 // object. Its choices are kept in $XDG_CACHE_HOME/pagiscopo/fonts for the next run, for as long as
 // the fonts they were made from stay as they are.
 QFont designFont(const QString &family, qreal points, bool bold);
+
+// Whether `font`, asked for in bold, draws exactly as its regular weight, where that is known
+// without drawing: so it is for the MS Sans Serif strikes made by designFont, where no bold strike
+// of that size was made. Nothing for any other font. For the buttons' captions
+// (setBoldDrawnAsRegularHint).
+std::optional<bool> boldDrawnAsRegular(const QFont &font);
 
 // Pixels of the em of a font of `points` points at the layouts' 96 dots per inch.
 int designPixels(qreal points);

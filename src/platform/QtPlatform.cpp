@@ -1,5 +1,6 @@
 #include "platform/QtPlatform.h"
 
+#include "customButton/buttonpainter.h"
 #include "platform/Fonts.h"
 #include "platform/PlatformLog.h"
 #include "platform/PrivateFolder.h"
@@ -69,7 +70,7 @@ QString QtPlatform::pageImagePath() const
     return m_privateDir->filePath(QStringLiteral("imma.png"));
 }
 
-void QtPlatform::installTranslationsAndFonts()
+void QtPlatform::installTranslations()
 {
     // The whole interface is Italian, whatever the user's locale: Qt's own buttons too.
     auto *translator = new QTranslator(qApp);
@@ -80,7 +81,12 @@ void QtPlatform::installTranslationsAndFonts()
         qCWarning(lcPlatform) << "Qt's Italian translation is missing from" << dir;
         delete translator;
     }
+}
 
+void QtPlatform::installApplicationFont()
+{
+    // The buttons' bold captions need not load a bold face to learn that the strikes have none.
+    setBoldDrawnAsRegularHint(boldDrawnAsRegular);
     QApplication::setFont(designFont(QStringLiteral("MS Sans Serif"), 8.25, false));
 }
 

@@ -31,9 +31,12 @@ public:
     void copyImage(const QImage &image) override;
     void copyText(const QString &text) override;
 
-    // Loads Qt's own Italian texts (Sì/No on the question) and the Windows-metric fonts the
-    // layouts were drawn for. Needs the application object.
-    static void installTranslationsAndFonts();
+    // Loads Qt's own Italian texts (Sì/No on the question). Needs the application object.
+    static void installTranslations();
+    // Makes the Windows-metric font the layouts were drawn for every window's and dialog's own, and
+    // tells the buttons' captions which bold fonts draw as their regular. Needs the application
+    // object, and waits for the font system (startLoadingFontSystem). Before the first window.
+    static void installApplicationFont();
 
 private:
     std::unique_ptr<QTemporaryDir> m_privateDir; // null when no folder would take a page image

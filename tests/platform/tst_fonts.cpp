@@ -1,6 +1,7 @@
 #include "TextInk.h"
 #include "platform/Fonts.h"
 
+#include <QFile>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QRegularExpression>
@@ -18,6 +19,8 @@ public:
     FontsTest() { qputenv("XDG_CACHE_HOME", m_cache.path().toLocal8Bit()); }
 
 private Q_SLOTS:
+    // First: the others make the bold strikes too.
+    void boldDrawnAsRegular_isSaidOnlyOfTheStrikesAndOnlyWhileTrue();
     void layoutFonts_drawAtTheirSizeAndWeight_data();
     void layoutFonts_drawAtTheirSizeAndWeight();
     void msSansSerif_growsWithItsPointSize();
@@ -42,6 +45,34 @@ QImage FontsTest::drawn(const QFont &font, const QString &text)
     painter.setPen(Qt::black);
     painter.drawText(4, 4 + metrics.ascent(), text);
     return image;
+}
+
+void FontsTest::boldDrawnAsRegular_isSaidOnlyOfTheStrikesAndOnlyWhileTrue()
+{
+    if (!QFile::exists(QStringLiteral("/usr/share/wine/fonts/ms_sans_serif.ttf"))) {
+        QSKIP("fonts-wine's MS Sans Serif is not installed: there are no strikes");
+    }
+    const QFont regular = designFont(QStringLiteral("MS Sans Serif"), 8.25, false);
+    QFont bold = regular;
+    bold.setBold(true);
+    QCOMPARE(boldDrawnAsRegular(regular), std::nullopt);
+    QCOMPARE(boldDrawnAsRegular(bold), std::optional<bool>(true));
+    // What it says is what a drawing finds.
+    const QString text = QStringLiteral("Hm <> Sotto-pagina 0123456789");
+    QCOMPARE(drawn(bold, text), drawn(regular, text));
+
+    // Other faces are left to a drawing.
+    QFont other(QStringLiteral("DejaVu Sans"));
+    other.setPixelSize(11);
+    other.setBold(true);
+    QCOMPARE(boldDrawnAsRegular(other), std::nullopt);
+    QFont larger = bold;
+    larger.setPixelSize(13); // no strike of this size made yet
+    QCOMPARE(boldDrawnAsRegular(larger), std::nullopt);
+
+    // Once the bold strike of the size is made, the bold draws from it.
+    designFont(QStringLiteral("MS Sans Serif"), 8.25, true);
+    QCOMPARE(boldDrawnAsRegular(bold), std::nullopt);
 }
 
 void FontsTest::layoutFonts_drawAtTheirSizeAndWeight_data()

@@ -31,7 +31,8 @@ void QtPlatformTest::initTestCase()
     QVERIFY(m_home.isValid());
     qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral("config")).toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", m_home.path().toLocal8Bit());
-    QtPlatform::installTranslationsAndFonts();
+    QtPlatform::installTranslations();
+    QtPlatform::installApplicationFont();
 }
 
 void QtPlatformTest::question_isItalianWithQuestionIconAndLineBreak_data()
