@@ -162,8 +162,9 @@ int childStartup(int argc, char **argv, const QString &server)
     QtPlatform platform;
     QtPlatform::installTranslations();
     Downloader &downloader = Downloader::shared();
+    auto firstPage = std::make_unique<EarlyDownload>(downloader, formpagiscopo::firstPageAddress(server));
     QtPlatform::installApplicationFont();
-    formpagiscopo window(platform, downloader, server);
+    formpagiscopo window(platform, downloader, server, {}, std::move(firstPage));
     window.show();
     window.Picture1->repaint();
     QCoreApplication::processEvents();

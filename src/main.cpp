@@ -54,6 +54,12 @@ int main(int argc, char *argv[])
     QtPlatform platform;
     QtPlatform::installTranslations();
     Downloader &downloader = Downloader::shared();
+    // A named server's first page is asked for now, while the fonts may still be loading. (The
+    // built-in server draws its pages with fonts of its own, so it starts once they are loaded.)
+    std::unique_ptr<EarlyDownload> firstPage;
+    if (!options.serverBase.isEmpty()) {
+        firstPage = std::make_unique<EarlyDownload>(downloader, formpagiscopo::firstPageAddress(options.serverBase));
+    }
     // Before the window: the lists' pop-ups are windows of their own and take the application's.
     QtPlatform::installApplicationFont();
 
@@ -73,8 +79,9 @@ int main(int argc, char *argv[])
 
     // Watched before the first page loads: a signal or the close box during a slow start-up ends
     // the program there and then.
-    formpagiscopo window(platform, downloader, serverBase,
-                         [&signalCloser](formpagiscopo &starting) { signalCloser.watch(&starting); });
+    formpagiscopo window(
+        platform, downloader, serverBase, [&signalCloser](formpagiscopo &starting) { signalCloser.watch(&starting); },
+        std::move(firstPage));
     if (window.isClosing()) {
         qCInfo(lcApp) << "closed while the first page was loading";
         return 0;

@@ -467,6 +467,17 @@ QString PageLoader::transferFailure(const DownloadResult &download) const
     return QStringLiteral("Il server ha risposto %1").arg(status);
 }
 
+EarlyDownload::EarlyDownload(Downloader &downloader, const QByteArray &address)
+    : m_address(address), m_downloads(std::make_unique<DownloadThread>(downloader))
+{
+    qCDebug(lcViewer) << "fetching" << addressForLog(address) << "before the window exists";
+    m_handover = PageLoader::startDownload(*m_downloads, address, true);
+}
+
+// Once taken over, nothing is left here; otherwise the download thread's end cancels the download
+// and waits for it.
+EarlyDownload::~EarlyDownload() = default;
+
 void PageLoader::prefetch(const QByteArray &address)
 {
     if (address.isEmpty() || m_prefetched) {
@@ -474,13 +485,26 @@ void PageLoader::prefetch(const QByteArray &address)
     }
     qCDebug(lcViewer) << "fetching" << addressForLog(address) << "ahead of its load";
     m_prefetchedAddress = address;
-    m_prefetched = startDownload(address, true);
+    m_prefetched = startDownload(*m_downloads, address, true);
 }
 
-std::shared_ptr<PageLoader::Handover> PageLoader::startDownload(const QByteArray &url, bool decodeAhead)
+void PageLoader::prefetch(std::unique_ptr<EarlyDownload> early)
+{
+    if (!early || m_prefetched || isLoading()) {
+        return;
+    }
+    // Nothing of this loader's own is under way yet, so its download thread can give way to the
+    // one already running the early download.
+    m_downloads = std::move(early->m_downloads);
+    m_prefetchedAddress = early->m_address;
+    m_prefetched = std::static_pointer_cast<Handover>(std::move(early->m_handover));
+}
+
+std::shared_ptr<PageLoader::Handover> PageLoader::startDownload(DownloadThread &downloads, const QByteArray &url,
+                                                                bool decodeAhead)
 {
     auto handover = std::make_shared<Handover>();
-    m_downloads->start(url, [handover, decodeAhead](DownloadResult result) {
+    downloads.start(url, [handover, decodeAhead](DownloadResult result) {
         // Decoded here, on the download's thread, while the window is still being built; the load
         // takes the picture only if the page image file it writes holds these very bytes.
         DecodedAhead ahead;
@@ -516,7 +540,7 @@ DownloadResult PageLoader::fetch(const QByteArray &url)
         handover.reset();
     }
     if (!handover) {
-        handover = startDownload(url, false);
+        handover = startDownload(*m_downloads, url, false);
     }
 
     {

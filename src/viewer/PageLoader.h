@@ -19,6 +19,27 @@ class Platform;
 class QWidget;
 struct DownloadResult;
 
+class PageLoader;
+
+// The first page's download, started before the window that loads it exists: at start-up its
+// address is known long before the window is built, and the wait for fontconfig leaves a core
+// idle meanwhile. Made once the application object exists. The window's loader takes it over with
+// its answer (PageLoader::prefetch); one left untaken is cancelled and waited for when it goes.
+class EarlyDownload
+{
+public:
+    EarlyDownload(Downloader &downloader, const QByteArray &address);
+    ~EarlyDownload();
+    EarlyDownload(const EarlyDownload &) = delete;
+    EarlyDownload &operator=(const EarlyDownload &) = delete;
+
+private:
+    friend class PageLoader;
+    QByteArray m_address;
+    std::unique_ptr<DownloadThread> m_downloads;
+    std::shared_ptr<void> m_handover; // a PageLoader::Handover
+};
+
 // What the page loader needs of the window that shows the pages: the three texts a page address
 // is made of, the direction of the page search, and a place for the picture and the notices. The
 // loader reads the texts afresh for every attempt and writes back the ones it changes (the page
@@ -89,6 +110,9 @@ public:
     // window is still being built). The next attempt that asks for that very address takes this
     // answer instead of making a request of its own; any other address drops it.
     void prefetch(const QByteArray &address);
+    // The same for a download started before this loader existed; it is this loader's from now
+    // on (Escape and closing stop it as any other).
+    void prefetch(std::unique_ptr<EarlyDownload> early);
     // The window closes: a download under way ends now, its load as if answered No, and a search
     // stops. No load starts afterwards.
     void close();
@@ -115,8 +139,9 @@ private:
                  const QString &page, const QString &subpage, Shown *shown);
     void loadOnce(Origin origin, Shown *shown, Attempt *last);
     Attempt search(Shown *shown);
+    friend class EarlyDownload;
     struct Handover;
-    std::shared_ptr<Handover> startDownload(const QByteArray &url, bool decodeAhead);
+    static std::shared_ptr<Handover> startDownload(DownloadThread &downloads, const QByteArray &url, bool decodeAhead);
     void plan(Search &search);
     void ask(Search &search, int page);
     void hear(Search &search, int page, DownloadResult download);

@@ -75,12 +75,13 @@ QTimer *createTimer(QObject *parent, const char *name, int intervalMs, bool enab
 } // namespace
 
 formpagiscopo::formpagiscopo(Platform &platform, Downloader &downloader, const QString &serverBase, QWidget *parent)
-    : formpagiscopo(platform, downloader, serverBase, {}, parent)
+    : formpagiscopo(platform, downloader, serverBase, {}, {}, parent)
 {
 }
 
 formpagiscopo::formpagiscopo(Platform &platform, Downloader &downloader, const QString &serverBase,
-                             const std::function<void(formpagiscopo &)> &beforeFormLoad, QWidget *parent)
+                             const std::function<void(formpagiscopo &)> &beforeFormLoad,
+                             std::unique_ptr<EarlyDownload> firstPage, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       m_platform(platform), m_serverBase(serverBase),
@@ -88,8 +89,10 @@ formpagiscopo::formpagiscopo(Platform &platform, Downloader &downloader, const Q
 {
     setObjectName(QStringLiteral("formpagiscopo"));
     // The first page's address is known before a single control exists: its download runs while
-    // the window is being built, and Form_Load's load takes its answer.
-    m_loader->prefetch(pageAddress(serverBase, regionEditions().constFirst(), QStringLiteral("100"), QStringLiteral("1")));
+    // the window is being built (if it is not already under way), and Form_Load's load takes its
+    // answer.
+    m_loader->prefetch(std::move(firstPage));
+    m_loader->prefetch(firstPageAddress(serverBase));
     buildLayout();
     // Before the first page, which is the history's first entry, and at the zoom kept last time.
     const QString settingsPath = platform.favouritesDir() + QStringLiteral("/pagiscopo.conf");
@@ -112,6 +115,11 @@ formpagiscopo::~formpagiscopo()
     m_destroying = true;
     // The application's own signals (focus changes) must not reach a window half torn down.
     disconnect(qApp, nullptr, this, nullptr);
+}
+
+QByteArray formpagiscopo::firstPageAddress(const QString &serverBase)
+{
+    return pageAddress(serverBase, regionEditions().constFirst(), QStringLiteral("100"), QStringLiteral("1"));
 }
 
 void formpagiscopo::buildLayout()

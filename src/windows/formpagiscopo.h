@@ -36,8 +36,13 @@ public:
     formpagiscopo(Platform &platform, Downloader &downloader, const QString &serverBase, QWidget *parent = nullptr);
     // The same, running `beforeFormLoad` once the controls exist and before the first page loads,
     // so that whoever may close the window (a signal watcher) knows of it during start-up.
+    // `firstPage`, when given, is the download of firstPageAddress() already under way; the first
+    // load takes its answer.
     formpagiscopo(Platform &platform, Downloader &downloader, const QString &serverBase,
-                  const std::function<void(formpagiscopo &)> &beforeFormLoad, QWidget *parent = nullptr);
+                  const std::function<void(formpagiscopo &)> &beforeFormLoad,
+                  std::unique_ptr<EarlyDownload> firstPage = {}, QWidget *parent = nullptr);
+    // The address of the page the window shows first.
+    static QByteArray firstPageAddress(const QString &serverBase);
     ~formpagiscopo() override;
 
     // True once the window has been closed. A close during start-up (the first page still loading)

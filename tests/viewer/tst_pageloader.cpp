@@ -141,6 +141,9 @@ private Q_SLOTS:
     void slowFirstLoad_putsTheWindowOnScreen();
     void prefetchedPage_isRequestedOnceAndShown();
     void prefetchOfAnotherPage_isNotShown();
+    void earlyDownload_takenOver_isRequestedOnceAndShown();
+    void earlyDownload_takenOver_closeInItsWaitHangsUp();
+    void earlyDownload_leftUntaken_hangsUpWhenItGoes();
 
 private:
     PageLoader &loader();
@@ -600,6 +603,46 @@ void PageLoaderTest::prefetchOfAnotherPage_isNotShown()
     QCOMPARE(m_shown->first().at(1).toString(), QStringLiteral("200"));
     QCOMPARE(m_shown->first().at(4).toByteArray(), page200);
     QCOMPARE(m_host->picture.convertToFormat(QImage::Format_RGB32), decoded(page200));
+}
+
+// The first page asked for before the loader exists, as start-up does with a named server.
+void PageLoaderTest::earlyDownload_takenOver_isRequestedOnceAndShown()
+{
+    auto early = std::make_unique<EarlyDownload>(*m_downloader, m_server->url(national(100)));
+    QTRY_COMPARE(requested(), QStringList{national(100)});
+    loader().prefetch(std::move(early));
+    m_loader->load();
+    QCOMPARE(requested(), QStringList{national(100)});
+    QCOMPARE(m_shown->size(), 1);
+    QCOMPARE(m_shown->first().at(4).toByteArray(), m_page100);
+    QCOMPARE(m_host->picture.convertToFormat(QImage::Format_RGB32), decoded(m_page100));
+}
+
+// Taken over, the early download is the loader's own: closing the window in its wait ends it.
+void PageLoaderTest::earlyDownload_takenOver_closeInItsWaitHangsUp()
+{
+    SlowPages slow(*m_server);
+    slow.add(national(100), SlowPages::kHeld);
+    auto early = std::make_unique<EarlyDownload>(*m_downloader, m_server->url(national(100)));
+    loader().prefetch(std::move(early));
+    when(
+        m_scope.get(), [&] { return slow.answering() == 1; }, [this] { m_loader->close(); });
+    m_loader->load();
+    QCOMPARE(m_nothing->size(), 1);
+    QCOMPARE(m_nothing->first().at(0).value<PageLoader::Outcome>(), PageLoader::Outcome::Cancelled);
+    QTRY_COMPARE(slow.clientsLeft(), 1);
+    QCOMPARE(requested(), QStringList{national(100)});
+}
+
+// No window took it (start-up ended first): it hangs up as it goes, without waiting for the server.
+void PageLoaderTest::earlyDownload_leftUntaken_hangsUpWhenItGoes()
+{
+    SlowPages slow(*m_server);
+    slow.add(national(100), SlowPages::kHeld);
+    auto early = std::make_unique<EarlyDownload>(*m_downloader, m_server->url(national(100)));
+    QTRY_COMPARE(slow.answering(), 1);
+    early.reset();
+    QTRY_COMPARE(slow.clientsLeft(), 1);
 }
 
 QTEST_MAIN(PageLoaderTest)
