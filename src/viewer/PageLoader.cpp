@@ -497,7 +497,7 @@ void PageLoader::prefetch(std::unique_ptr<EarlyDownload> early)
     // one already running the early download.
     m_downloads = std::move(early->m_downloads);
     m_prefetchedAddress = early->m_address;
-    m_prefetched = std::static_pointer_cast<Handover>(std::move(early->m_handover));
+    m_prefetched = std::move(early->m_handover);
 }
 
 std::shared_ptr<PageLoader::Handover> PageLoader::startDownload(DownloadThread &downloads, const QByteArray &url,

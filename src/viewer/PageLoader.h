@@ -19,26 +19,7 @@ class Platform;
 class QWidget;
 struct DownloadResult;
 
-class PageLoader;
-
-// The first page's download, started before the window that loads it exists: at start-up its
-// address is known long before the window is built, and the wait for fontconfig leaves a core
-// idle meanwhile. Made once the application object exists. The window's loader takes it over with
-// its answer (PageLoader::prefetch); one left untaken is cancelled and waited for when it goes.
-class EarlyDownload
-{
-public:
-    EarlyDownload(Downloader &downloader, const QByteArray &address);
-    ~EarlyDownload();
-    EarlyDownload(const EarlyDownload &) = delete;
-    EarlyDownload &operator=(const EarlyDownload &) = delete;
-
-private:
-    friend class PageLoader;
-    QByteArray m_address;
-    std::unique_ptr<DownloadThread> m_downloads;
-    std::shared_ptr<void> m_handover; // a PageLoader::Handover
-};
+class EarlyDownload;
 
 // What the page loader needs of the window that shows the pages: the three texts a page address
 // is made of, the direction of the page search, and a place for the picture and the notices. The
@@ -169,4 +150,23 @@ private:
     QByteArray m_prefetchedAddress;
     std::shared_ptr<Handover> m_prefetched;
     DecodedAhead m_decodedAhead; // of the download fetch() handed back last
+};
+
+// The first page's download, started before the window that loads it exists: at start-up its
+// address is known long before the window is built, and the wait for fontconfig leaves a core
+// idle meanwhile. Made once the application object exists. The window's loader takes it over with
+// its answer (PageLoader::prefetch); one left untaken is cancelled and waited for when it goes.
+class EarlyDownload
+{
+public:
+    EarlyDownload(Downloader &downloader, const QByteArray &address);
+    ~EarlyDownload();
+    EarlyDownload(const EarlyDownload &) = delete;
+    EarlyDownload &operator=(const EarlyDownload &) = delete;
+
+private:
+    friend class PageLoader;
+    QByteArray m_address;
+    std::unique_ptr<DownloadThread> m_downloads;
+    std::shared_ptr<PageLoader::Handover> m_handover;
 };
