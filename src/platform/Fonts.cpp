@@ -335,7 +335,6 @@ bool isPrivateUse(FT_ULong code)
 // One strike of `face` as a font of its own. The bold is made as Windows makes bold a face that
 // has none, and as the buttons draw their bold captions: every character one pixel wider, struck
 // a second time one pixel to the right.
-
 QByteArray strikeAsFont(FT_Face face, int strike, int em, bool bold)
 {
     if (FT_Select_Size(face, strike) != 0) {
