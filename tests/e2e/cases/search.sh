@@ -12,6 +12,12 @@ for page in $(seq 149 -1 100); do
     fetch "$P/page-$page.png" "$XS_DIR/nearest.png" && { nearest=$page; break; }
 done
 [ -n "$nearest" ] && [ "$nearest" -lt 145 ] || fail "no gap of some length below 150 (nearest: $nearest)"
+# The server logs a request once it has answered it, so a probe's line can come after curl has
+# returned; wait for all of them before emptying the log, or they land among the program's.
+probes_logged() {
+    [ "$(grep -c "/page-1[0-9][0-9]\.png .*\"curl/" "$ACCESS_LOG")" -ge $((151 - nearest)) ]
+}
+xs_poll 10 probes_logged || fail "the server did not log the probes of pages 150 to $nearest"
 : >"$ACCESS_LOG"
 
 xdotool windowactivate --sync "$WINDOW"
