@@ -35,10 +35,10 @@ int main(int argc, char *argv[])
     }
 
     chooseWindowSystem();
-    // While the application object connects to the window system, fontconfig loads and the
-    // window's pictures are decoded after it, on a thread of their own. Only now: fontconfig reads
-    // the environment there, and setting a variable meanwhile (above) could move it under its feet.
-    startLoadingFontSystem(decodePicturesAhead);
+    // While the application object connects to the window system, fontconfig loads on a thread of
+    // its own. Only now: fontconfig reads the environment there, and setting a variable meanwhile
+    // (above) could move it under its feet.
+    startLoadingFontSystem();
     // A screen scaled by 1.25 or 1.5 would give the page's pixels and the buttons' drawn lines
     // uneven widths; a whole scale keeps every one of them a block of whole screen pixels.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
@@ -60,6 +60,9 @@ int main(int argc, char *argv[])
     if (!options.serverBase.isEmpty()) {
         firstPage = std::make_unique<EarlyDownload>(downloader, formpagiscopo::firstPageAddress(options.serverBase));
     }
+    // Rather than wait for fontconfig, the window's pictures are decoded while it loads. Not on
+    // its thread, after it: the main thread, woken there, would often wait for that one's CPU.
+    decodePicturesWhile(fontSystemLoading);
     // Before the window: the lists' pop-ups are windows of their own and take the application's.
     QtPlatform::installApplicationFont();
 

@@ -22,10 +22,13 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <future>
 #include <thread>
 
 #include <dirent.h>
+#include <pthread.h>
+#include <sched.h>
 #include <sys/stat.h>
 
 #include <fontconfig/fontconfig.h>
@@ -51,6 +54,26 @@ FontSystemLoader &fontSystemLoader()
 {
     static FontSystemLoader loader;
     return loader;
+}
+
+// Linux queues a new thread on the CPU of the thread that made it, and on a machine of few cores
+// may leave it there for as long as that one keeps busy, even with another CPU idle: milliseconds
+// while the application object is made. The font system is what the first window waits for, so
+// its thread is moved at once to the other CPUs, where it stays for the little time it runs.
+void startElsewhere(std::thread &thread)
+{
+    cpu_set_t elsewhere;
+    if (sched_getaffinity(0, sizeof elsewhere, &elsewhere) != 0) {
+        return;
+    }
+    if (const int here = sched_getcpu(); here >= 0 && here < CPU_SETSIZE) {
+        CPU_CLR(here, &elsewhere);
+    }
+    if (CPU_COUNT(&elsewhere) > 0) {
+        if (const int error = pthread_setaffinity_np(thread.native_handle(), sizeof elsewhere, &elsewhere)) {
+            qCDebug(lcPlatform) << "the font system's thread stays where it started:" << std::strerror(error);
+        }
+    }
 }
 
 const char *const kWineFonts = "/usr/share/wine/fonts/";
@@ -873,8 +896,8 @@ void startLoadingFontSystem(std::function<void()> afterwards)
         return;
     }
     // Qt takes the first thread that asks for its thread data for the main one. The thread started
-    // here decodes pictures through QObjects and may ask before the application object exists;
-    // the caller, the main thread, asks first so that it stays the main thread.
+    // here may make QObjects in `afterwards` (decoding a picture does) before the application
+    // object exists; the caller, the main thread, asks first so that it stays the main thread.
     QThread::currentThread();
     std::promise<void> loaded;
     loader.loaded = loaded.get_future().share();
@@ -889,6 +912,7 @@ void startLoadingFontSystem(std::function<void()> afterwards)
             afterwards();
         }
     });
+    startElsewhere(loader.thread);
 }
 
 void awaitFontSystem()
@@ -897,6 +921,12 @@ void awaitFontSystem()
     if (loader.loaded.valid()) {
         loader.loaded.wait();
     }
+}
+
+bool fontSystemLoading()
+{
+    const FontSystemLoader &loader = fontSystemLoader();
+    return loader.loaded.valid() && loader.loaded.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
 }
 
 QFont designFont(const QString &family, qreal points, bool bold)

@@ -34,3 +34,5 @@ int designPixels(qreal points);
 // `afterwards`, which nothing here waits for.
 void startLoadingFontSystem(std::function<void()> afterwards = {});
 void awaitFontSystem();
+// Whether startLoadingFontSystem's thread is still loading fontconfig.
+bool fontSystemLoading();

@@ -89,6 +89,11 @@ QIcon iconFromSizes(const QString &name, std::initializer_list<int> sizes)
 
 void decodePicturesAhead()
 {
+    decodePicturesWhile({});
+}
+
+void decodePicturesWhile(const std::function<bool()> &worthIt)
+{
     PicturesAhead &ahead = picturesAhead();
     {
         const std::lock_guard lock(ahead.mutex);
@@ -103,6 +108,9 @@ void decodePicturesAhead()
     }
     QHash<QString, QImage> images;
     for (const QString &path : std::as_const(paths)) {
+        if (worthIt && !worthIt()) {
+            break;
+        }
         images.insert(path, decodeResource(path));
     }
     {
